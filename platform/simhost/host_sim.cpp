@@ -1,0 +1,138 @@
+// The simulated host: every platform interface over one host directory.
+#include <strings.h>
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+#include "platform/common/crypto_openssl.h"
+#include "platform/host.h"
+#include "platform/posix/console_posix.h"
+#include "platform/posix/process_posix.h"
+#include "platform/simhost/device_set_sim.h"
+#include "platform/simhost/driver_channel_sim.h"
+#include "platform/simhost/foreign_nic_channel.h"
+#include "platform/simhost/registry_sim.h"
+#include "platform/simhost/system_sim.h"
+#include "simhost/chip/card.h"
+#include "simhost/devices/device_store.h"
+#include "simhost/provision/host_check.h"
+#include "simhost/machine/host_dir.h"
+
+namespace platform {
+
+namespace {
+
+bool sameText(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The cards of the host, each mapped once per process and shared by the
+// channels open on it.
+class CardSet : public CardDrivers {
+ public:
+  explicit CardSet(const simhost::HostDir& dir) : dir_(dir) {}
+
+  std::shared_ptr<simhost::Card> card(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = cards_.find(name);
+    if (it != cards_.end()) return it->second;
+    std::string error;
+    std::shared_ptr<simhost::Card> opened = simhost::Card::open(dir_.cardDir(name), &error);
+    if (opened) cards_[name] = opened;
+    return opened;
+  }
+
+  void stopPort(const std::string& name, int port) override {
+    if (auto c = card(name)) c->stopPort(port);
+  }
+  void startPort(const std::string& name, int port, bool quiescent) override {
+    if (auto c = card(name)) c->startPort(port, quiescent);
+  }
+  bool takeRebootFault(const std::string& name) override {
+    auto c = card(name);
+    return c && c->takeRebootFault();
+  }
+
+ private:
+  simhost::HostDir dir_;
+  std::mutex mutex_;
+  std::map<std::string, std::shared_ptr<simhost::Card>> cards_;
+};
+
+// "\\.\{GUID}": the device object of a network function, found through
+// devices.json. A disabled function has no device object.
+class SimDriverChannels : public DriverChannels {
+ public:
+  SimDriverChannels(const simhost::HostDir& dir, CardSet& cards) : store_(dir), cards_(cards) {}
+
+  std::unique_ptr<DriverChannel> open(const std::string& path, WinError* error) override {
+    static const std::string prefix = "\\\\.\\";
+    if (path.compare(0, prefix.size(), prefix) != 0) return failed(error, kErrorFileNotFound);
+    std::string guid = path.substr(prefix.size());
+    simhost::DeviceTable table;
+    if (!store_.load(&table, nullptr)) return failed(error, kErrorFileNotFound);
+    for (const simhost::DeviceRecord& d : table.devices) {
+      if (d.guid.empty() || !sameText(d.guid, guid)) continue;
+      if (!d.enabled()) return failed(error, kErrorFileNotFound);
+      if (d.card.empty()) return makeForeignNicChannel();
+      std::shared_ptr<simhost::Card> card = cards_.card(d.card);
+      if (!card) return failed(error, kErrorDeviceNotConnected);
+      return makePortChannel(card, d.port);
+    }
+    return failed(error, kErrorFileNotFound);
+  }
+
+ private:
+  static std::unique_ptr<DriverChannel> failed(WinError* error, WinError code) {
+    if (error) *error = code;
+    return nullptr;
+  }
+
+  simhost::DeviceStore store_;
+  CardSet& cards_;
+};
+
+class SimHost : public Host {
+ public:
+  explicit SimHost(const simhost::HostDir& dir)
+      : system_(makeSimSystem(dir)),
+        registry_(makeSimRegistry(dir, system_->ansiCodePage())),
+        cards_(dir),
+        drivers_(dir, cards_),
+        devices_(makeSimDeviceSet(dir, *registry_, cards_)),
+        crypto_(makeOpenSslCrypto()),
+        console_(makePosixConsole()),
+        process_(makePosixProcess({dir.system32(), dir.windowsDir()})) {}
+
+  DriverChannels& drivers() override { return drivers_; }
+  Registry& registry() override { return *registry_; }
+  DeviceSet& devices() override { return *devices_; }
+  Crypto& crypto() override { return *crypto_; }
+  Console& console() override { return *console_; }
+  System& system() override { return *system_; }
+  Process& process() override { return *process_; }
+
+ private:
+  std::unique_ptr<System> system_;
+  std::unique_ptr<Registry> registry_;
+  CardSet cards_;
+  SimDriverChannels drivers_;
+  std::unique_ptr<DeviceSet> devices_;
+  std::unique_ptr<Crypto> crypto_;
+  std::unique_ptr<Console> console_;
+  std::unique_ptr<Process> process_;
+};
+
+}  // namespace
+
+std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error) {
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(dir, ec).lexically_normal().string();
+  if (ec) absolute = dir;
+  simhost::HostDir hostDir(absolute);
+  if (!simhost::checkHost(hostDir, error)) return nullptr;
+  return std::make_unique<SimHost>(hostDir);
+}
+
+}  // namespace platform

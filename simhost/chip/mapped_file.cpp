@@ -1,0 +1,39 @@
+#include "simhost/chip/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace simhost {
+
+std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t size, std::string* error) {
+  auto fail = [&](const std::string& problem) -> std::unique_ptr<MappedFile> {
+    if (error) *error = path + ": " + problem;
+    return nullptr;
+  };
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return fail(std::string("cannot be opened (") + std::strerror(errno) + ")");
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    int e = errno;
+    ::close(fd);
+    return fail(std::string("cannot be examined (") + std::strerror(e) + ")");
+  }
+  if (static_cast<uint64_t>(st.st_size) != size) {
+    ::close(fd);
+    return fail("is " + std::to_string(st.st_size) + " bytes long, expected " + std::to_string(size));
+  }
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  int e = errno;
+  ::close(fd);
+  if (p == MAP_FAILED) return fail(std::string("cannot be mapped (") + std::strerror(e) + ")");
+  return std::unique_ptr<MappedFile>(new MappedFile(static_cast<uint8_t*>(p), size));
+}
+
+MappedFile::~MappedFile() { ::munmap(data_, size_); }
+
+}  // namespace simhost

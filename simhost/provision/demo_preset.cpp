@@ -1,0 +1,38 @@
+#include "simhost/provision/provision.h"
+
+namespace simhost {
+
+bool createDemoHost(const HostDir& dir, std::string* error) {
+  if (!createHost(dir, error)) return false;
+  struct DemoCard {
+    const char* name;
+    uint32_t board, subsys, ports, bus;
+    uint8_t chipRevision;
+    const char* firmware;
+  };
+  const DemoCard cards[] = {
+      {"sfp26", 0x26, 0x01264040, 2, 5, 0x42, "4.0.534"},
+      {"quad24", 0x24, 0x01244040, 4, 6, 0x42, "4.0.500"},
+      {"mezz22", 0x22, 0x171B103C, 2, 7, 0x41, "4.0.534"},
+      {"lom29", 0x29, 0x705A103C, 4, 8, 0x42, "4.0.585"},
+  };
+  for (const DemoCard& c : cards) {
+    CardSpec spec;
+    spec.name = c.name;
+    spec.board = c.board;
+    spec.subsys = c.subsys;
+    spec.ports = c.ports;
+    spec.bus = c.bus;
+    spec.chipRevision = c.chipRevision;
+    spec.firmware = c.firmware;
+    if (!addCard(dir, spec, error)) return false;
+  }
+  NicSpec other;
+  other.vendor = 0x8086;
+  other.device = 0x10FB;
+  other.connection = "Onboard Ethernet";
+  other.bus = 2;
+  return addNic(dir, other, error);
+}
+
+}  // namespace simhost
