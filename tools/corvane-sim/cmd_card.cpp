@@ -65,10 +65,10 @@ int cmdFault(const Args& args) {
     return usage(kFaultUsage, error);
   int modes = a.has("action") + a.has("clear") + a.has("list");
   if (a.words.size() != 2 || modes != 1) return usage(kFaultUsage);
-  std::shared_ptr<simhost::Card> card = openCard(a, &error);
-  if (!card) return failure(error);
-  if (a.has("clear")) return card->clearFaultRules(&error) ? 0 : failure(error);
-  if (a.has("list")) {
+  if (a.has("clear") || a.has("list")) {
+    std::shared_ptr<simhost::Card> card = openCard(a, &error);
+    if (!card) return failure(error);
+    if (a.has("clear")) return card->clearFaultRules(&error) ? 0 : failure(error);
     std::vector<simhost::FaultRuleStatus> rules;
     if (!card->faultRules(&rules, &error)) return failure(error);
     for (const simhost::FaultRuleStatus& r : rules)
@@ -102,6 +102,8 @@ int cmdFault(const Args& args) {
     rule.offsets = range;
   }
   if (!simhost::validateFaultRule(rule, &error)) return usage(kFaultUsage, error);
+  std::shared_ptr<simhost::Card> card = openCard(a, &error);
+  if (!card) return failure(error);
   return card->addFaultRule(rule, &error) ? 0 : failure(error);
 }
 

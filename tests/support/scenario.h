@@ -1,0 +1,59 @@
+// A fresh simulated host in a temporary directory, and running the real
+// programmes against it: exit code, standard output and standard error
+// captured apart, standard input given as text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "simhost/machine/host_dir.h"
+#include "simhost/provision/provision.h"
+
+namespace corvane_test {
+
+struct RunResult {
+  uint32_t exitCode = 0;  // 8 bits on Linux: exit(-1) arrives as 255
+  std::string out;
+  std::string err;
+};
+
+// The built programmes' directory (burnkit, corvane-sim, romimage, ...).
+std::string binDir();
+
+class Scenario {
+ public:
+  // Creates an empty host (createHost) in a new temporary directory.
+  Scenario();
+  ~Scenario();
+  Scenario(const Scenario&) = delete;
+  Scenario& operator=(const Scenario&) = delete;
+
+  const std::string& root() const { return dir_.root; }
+  const simhost::HostDir& dir() const { return dir_; }
+
+  // Provisioning; a failure fails the current test.
+  void addCard(const simhost::CardSpec& spec);
+  void addNic(const simhost::NicSpec& spec);
+  // A Corvane card with the usual defaults for what is not given.
+  void addCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports, uint32_t bus);
+
+  // Runs a programme from binDir() with CORVANE_SIMHOST set to this host.
+  RunResult run(const std::string& program, const std::vector<std::string>& args,
+                const std::string& input = std::string()) const;
+  // corvane-sim with this host's directory inserted after the command word.
+  RunResult sim(const std::string& command, const std::vector<std::string>& args = {}) const;
+  // corvane-sim check: the empty string when no protocol violation was
+  // recorded, else its report.
+  std::string violations() const;
+
+ private:
+  std::string temp_;
+  simhost::HostDir dir_;
+};
+
+// Runs any executable with an environment variable set (empty name: none).
+RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                     const std::string& envName, const std::string& envValue);
+
+}  // namespace corvane_test
