@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/simhost/registry_ansi_text.h"
+#include "platform/common/codepage.h"
 #include "simhost/registry/registry_store.h"
 #include "simhost/registry/unicode_text.h"
 
@@ -87,7 +87,7 @@ class SimRegistry final : public Registry {
       }
       value->type = static_cast<RegType>(stored->type);
       if (holdsText(stored->type)) {
-        const std::string ansi = registryTextToAnsi(simhost::utf16FromLeBytes(stored->data), codePage_);
+        const std::string ansi = toCodePage(simhost::utf16FromLeBytes(stored->data), codePage_);
         value->data.assign(ansi.begin(), ansi.end());
       } else {
         value->data = stored->data;
@@ -105,7 +105,7 @@ class SimRegistry final : public Registry {
     std::vector<uint8_t> data = value.data;
     if (holdsText(type)) {
       const std::string ansi(value.data.begin(), value.data.end());
-      data = simhost::utf16ToLeBytes(registryTextFromAnsi(ansi, codePage_));
+      data = simhost::utf16ToLeBytes(fromCodePage(ansi, codePage_));
     }
     WinError result = kErrorSuccess;
     bool ok = store_.update(
@@ -145,14 +145,14 @@ class SimRegistry final : public Registry {
   // A name in the store's UTF-8; false for a name no export line can hold.
   bool storeName(const std::string& ansi, std::string* name) const {
     if (ansi.find_first_of("\r\n") != std::string::npos) return false;
-    *name = simhost::utf16ToUtf8(registryTextFromAnsi(ansi, codePage_));
+    *name = simhost::utf16ToUtf8(fromCodePage(ansi, codePage_));
     return true;
   }
 
   std::string toAnsi(const std::string& storeText) const {
     std::u16string units;
     simhost::utf8ToUtf16(storeText, &units);
-    return registryTextToAnsi(units, codePage_);
+    return toCodePage(units, codePage_);
   }
 
   simhost::RegistryStore store_;

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/simhost/registry_ansi_text.h"
 #include "simhost/machine/files.h"
 #include "simhost/registry/registry_store.h"
 
@@ -204,28 +203,6 @@ TEST_F(SimRegistryTest, TextsPassInTheAnsiCodePage) {
   EXPECT_EQ(value.data, bytes(std::string("? ok\0", 5)));
   ASSERT_EQ(western->queryValue(key, "Caf\xE9", &value), kErrorSuccess);
   EXPECT_EQ(value.data, bytes(std::string("\xE9t\xE9 \x80\0", 6)));
-}
-
-TEST(RegistryAnsiText, ConvertsBetweenUtf16AndTheCodePage) {
-  struct Case {
-    uint32_t codePage;
-    std::string ansi;
-    std::u16string utf16;
-  };
-  const std::vector<Case> both = {
-      {1252, "plain ASCII", u"plain ASCII"},
-      {1252, "\x80\x81\x9F\xA0\xFF", u"\u20AC\u0081\u0178\u00A0\u00FF"},
-      {65001, "\xE2\x82\xAC \xF0\x9F\x98\x80", u"\u20AC \U0001F600"},
-      {437, "ascii", u"ascii"},
-  };
-  for (const Case& c : both) {
-    EXPECT_EQ(registryTextFromAnsi(c.ansi, c.codePage), c.utf16) << c.codePage << " " << c.ansi;
-    EXPECT_EQ(registryTextToAnsi(c.utf16, c.codePage), c.ansi) << c.codePage << " " << c.ansi;
-  }
-  EXPECT_EQ(registryTextToAnsi(u"\u03A9", 1252), "?");
-  EXPECT_EQ(registryTextToAnsi(u"\u00E9", 437), "?");
-  EXPECT_EQ(registryTextToAnsi(std::u16string(1, u'\xD800'), 65001), "\xEF\xBF\xBD");
-  EXPECT_EQ(registryTextFromAnsi("a\xC3(\xFF", 65001), u"a\uFFFD(\uFFFD");
 }
 
 TEST_F(SimRegistryTest, NamesWithLineBreaksAreRefused) {
