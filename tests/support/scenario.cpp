@@ -1,12 +1,15 @@
 #include "tests/support/scenario.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,25 @@ std::string readAll(const std::string& path) {
   std::string data;
   simhost::readFile(path, &data, nullptr);
   return data;
+}
+
+// The environment of this process with one variable set (empty name: none).
+std::vector<std::string> environmentWith(const std::string& envName, const std::string& envValue) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string var = *e;
+    if (!envName.empty() && var.compare(0, envName.size() + 1, envName + "=") == 0) continue;
+    env.push_back(var);
+  }
+  if (!envName.empty()) env.push_back(envName + "=" + envValue);
+  return env;
+}
+
+std::vector<char*> pointersOf(std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (std::string& w : words) pointers.push_back(w.data());
+  pointers.push_back(nullptr);
+  return pointers;
 }
 
 }  // namespace
@@ -76,6 +98,69 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   return result;
 }
 
+RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
+                                const std::string& waitFor, const std::string& envName,
+                                const std::string& envValue) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "run_XXXXXX").string();
+  RunResult result;
+  int input[2];
+  if (!::mkdtemp(pattern.data()) || ::pipe(input) != 0) {
+    ADD_FAILURE() << "no temporary directory or pipe";
+    return result;
+  }
+  std::string out = pattern + "/out", err = pattern + "/err";
+  std::vector<std::string> env = environmentWith(envName, envValue);
+  std::vector<std::string> words{path};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> envp = pointersOf(env), argv = pointersOf(words);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+  posix_spawn_file_actions_addclose(&actions, input[0]);
+  posix_spawn_file_actions_addclose(&actions, input[1]);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(input[0]);
+  if (spawned != 0) {
+    ::close(input[1]);
+    ADD_FAILURE() << "cannot start " << path;
+    std::filesystem::remove_all(pattern);
+    return result;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (readAll(out).find(waitFor) == std::string::npos) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ADD_FAILURE() << path << " never printed " << waitFor;
+      break;
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      ADD_FAILURE() << path << " ended before printing " << waitFor;
+      ::close(input[1]);
+      result.exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status)) : 128u + WTERMSIG(status);
+      result.out = readAll(out);
+      result.err = readAll(err);
+      std::filesystem::remove_all(pattern);
+      return result;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(input[1]);
+  result.exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status))
+                                      : 128u + static_cast<uint32_t>(WTERMSIG(status));
+  result.out = readAll(out);
+  result.err = readAll(err);
+  std::filesystem::remove_all(pattern);
+  return result;
+}
+
 Scenario::Scenario() : dir_("") {
   std::string pattern = (std::filesystem::temp_directory_path() / "scenario_XXXXXX").string();
   if (!::mkdtemp(pattern.data())) {
@@ -121,6 +206,11 @@ RunResult Scenario::sim(const std::string& command, const std::vector<std::strin
   std::vector<std::string> words{command, dir_.root};
   words.insert(words.end(), args.begin(), args.end());
   return runProgram(binDir() + "/corvane-sim", words, "", "", "");
+}
+
+RunResult Scenario::runInterrupted(const std::string& program, const std::vector<std::string>& args,
+                                   const std::string& waitFor) const {
+  return runProgramInterrupted(binDir() + "/" + program, args, waitFor, "CORVANE_SIMHOST", dir_.root);
 }
 
 std::string Scenario::violations() const {

@@ -46,6 +46,12 @@ class Scenario {
   // corvane-sim check: the empty string when no protocol violation was
   // recorded, else its report.
   std::string violations() const;
+  // Runs a programme like run(), with standard input open but empty, and
+  // sends it SIGINT (Ctrl+C) once its standard output shows waitFor; the
+  // programme's output until it ends. A programme that never shows it is
+  // interrupted after a few seconds (a failure of the current test).
+  RunResult runInterrupted(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& waitFor) const;
 
  private:
   std::string temp_;
@@ -55,5 +61,10 @@ class Scenario {
 // Runs any executable with an environment variable set (empty name: none).
 RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
                      const std::string& envName, const std::string& envValue);
+// The same, standard input empty and kept open, with SIGINT once standard
+// output holds waitFor.
+RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
+                                const std::string& waitFor, const std::string& envName,
+                                const std::string& envValue);
 
 }  // namespace corvane_test

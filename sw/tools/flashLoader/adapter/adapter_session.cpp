@@ -1,0 +1,41 @@
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+
+#include <cstdio>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/adapter/driver_io.h"
+#include "sw/tools/flashLoader/hostglue/corvane_port.h"
+
+namespace {
+
+// "\\.\" and the instance id; the path buffer holds 99 characters.
+constexpr size_t kDevicePathMax = 99;
+
+}  // namespace
+
+AdapterSession g_adapter;
+
+DeviceHandle adapter_handle() { return g_adapter.device.load(); }
+
+void close_adapter() { g_adapter.device.store(nullptr); }
+
+int open_adapter(const std::string& interfaceName, uint32_t* port) {
+  if (interfaceName.empty()) {
+    std::printf("device is null...\n");
+    return -1;
+  }
+  std::string instanceId;
+  if (resolve_corvane_port(interfaceName, &instanceId) != 0) return -1;
+
+  std::string path = "\\\\.\\" + instanceId;
+  if (path.size() > kDevicePathMax) path.resize(kDevicePathMax);
+  auto device = std::make_shared<DeviceObject>();
+  platform::WinError error = platform::kErrorSuccess;
+  device->channel = platform::host().drivers().open(path, &error);
+  g_adapter.device.store(device);
+
+  DriverRequest probe = make_driver_request(kCmdOpenProbe);
+  if (!CvDeviceIoControl(device, &probe)) return -1;
+  if (port) *port = static_cast<uint32_t>(probe.data & 0xFF);
+  return 0;
+}

@@ -1,0 +1,42 @@
+#include "sw/tools/flashLoader/adapter/register_access.h"
+
+#include <cstdio>
+
+#include "sw/tools/flashLoader/adapter/driver_io.h"
+
+void print_read_call_failed() { std::printf("IO CONTROL FAILED = 0x%x \n", driver_last_error()); }
+
+void print_write_call_failed() {
+  std::printf("ERROR cvm_ppd_write ioctl failed ret = %d \n", static_cast<int>(driver_last_error()));
+}
+
+uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg) {
+  if (!handle) {
+    std::printf("cvm_ppd_read:device handle null\n");
+    return 0;
+  }
+  DriverRequest request = make_driver_request(kCmdRegisterRead);
+  request.address = reg;
+  request.length = 4;
+  if (!CvDeviceIoControl(handle, &request)) {
+    print_read_call_failed();
+    return 0;
+  }
+  return static_cast<uint32_t>(request.data);
+}
+
+int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
+  if (!handle) {
+    std::printf("cvm_ppd_write:device handle null\n");
+    return -1;
+  }
+  DriverRequest request = make_driver_request(kCmdRegisterWrite);
+  request.address = reg;
+  request.length = 4;
+  request.data = value;
+  if (!CvDeviceIoControl(handle, &request)) {
+    print_write_call_failed();
+    return -1;
+  }
+  return static_cast<int>(request.status);
+}

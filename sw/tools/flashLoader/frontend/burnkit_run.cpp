@@ -1,0 +1,45 @@
+#include "sw/tools/flashLoader/frontend/burnkit_run.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "sw/tools/flashLoader/frontend/burnkit_options.h"
+#include "sw/tools/flashLoader/frontend/deferred_operation.h"
+#include "sw/tools/flashLoader/frontend/instance_lock.h"
+#include "sw/tools/flashLoader/frontend/interrupt_handler.h"
+#include "sw/tools/flashLoader/frontend/option_handling.h"
+#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/frontend/usage_text.h"
+
+namespace {
+
+OptionScan g_scan;
+
+int parse_and_run(int argc, char** argv) {
+  g_run.interfaceName.clear();
+  g_run.imageName.clear();
+  int option;
+  while ((option = next_option(g_scan, argc, argv, kShortOptions, burnkit_long_options())) != kOptionsEnd) {
+    if (std::optional<int> end = handle_option(option, g_scan)) return *end;
+  }
+  return run_deferred_operation(argc, argv, g_scan.next);
+}
+
+}  // namespace
+
+int burnkit_run(int argc, char** argv) {
+  if (argc < 2) {
+    print_usage();
+    return -1;
+  }
+  prepare_lock_path();
+  if (!install_interrupt_handler()) {
+    std::printf("Error in SetConsoleCtrl Signal handling \n");
+    std::fprintf(stderr, "Error in signal registration.\n");
+    return -1;
+  }
+  if (take_instance_lock() != 0) return -1;
+  const int status = parse_and_run(argc, argv);
+  release_at_exit();
+  return status;
+}

@@ -1,0 +1,51 @@
+// In-process tests of the front end: a fresh simulated host with a Corvane
+// dual-port board (bus 3) and another maker's adapter, made the process's
+// host with a scripted console, and the run's program-wide state reset.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "tests/support/scenario.h"
+#include "tests/support/scripted_host.h"
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host_.addCard("dual", 0x26, 0x01264040, 2, 3);
+    simhost::NicSpec other;
+    other.vendor = 0x8086;
+    other.device = 0x10FB;
+    other.connection = "Other Port";
+    host_.addNic(other);
+    resetState();
+  }
+  void TearDown() override { resetState(); }
+
+  // Console input for the code under test; replaces the process's host.
+  corvane_test::ScriptedHost* useHost(const std::string& input = std::string()) {
+    return corvane_test::useScriptedSimHost(host_.root(), input);
+  }
+
+  static void resetState() {
+    g_run = RunState{};
+    g_xml_mode = 0;
+    g_xml_port_text.clear();
+    g_adapter.device.store(nullptr);
+  }
+
+  static std::string capturedOut() {
+    std::fflush(stdout);
+    return ::testing::internal::GetCapturedStdout();
+  }
+  static std::string capturedErr() {
+    std::fflush(stderr);
+    return ::testing::internal::GetCapturedStderr();
+  }
+
+  corvane_test::Scenario host_;
+};

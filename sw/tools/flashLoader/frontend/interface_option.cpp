@@ -1,0 +1,100 @@
+#include "sw/tools/flashLoader/frontend/interface_option.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/frontend/adapter_open_steps.h"
+#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/device_properties.h"
+#include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
+#include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
+
+namespace {
+
+bool names_pci_location(const std::string& name) {
+  return name.find(':') != std::string::npos && name.find('.') != std::string::npos;
+}
+
+// The connections whose adapter opens as a Corvane port; each is closed
+// again at once.
+std::vector<std::string> corvane_connections() {
+  build_interface_list();
+  std::vector<std::string> ports;
+  for (const std::string& name : g_interface_list) {
+    uint32_t port = 0;
+    if (open_adapter(name, &port) == 0) ports.push_back(name);
+    close_adapter();
+  }
+  return ports;
+}
+
+}  // namespace
+
+std::optional<int> find_connection_at(int bus, int device, int function) {
+  for (const std::string& name : corvane_connections()) {
+    std::vector<std::string> instanceIds;
+    if (!Get_Instance_Id(name, &instanceIds)) {
+      std::printf("Get_Instance_Id Failed\n");
+      return 1;
+    }
+    DeviceList devices;
+    if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
+      std::printf("SetupDiGetClassDevs Failed\n");
+      return 1;
+    }
+    std::string driverKey;
+    if (!Read_Registry_XML(instanceIds, &driverKey)) {
+      std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
+      return 1;
+    }
+    int b = -1, d = -1, f = -1;
+    if (!pci_location_of_driver_key(devices, driverKey, &b, &d, &f)) return 1;
+    if (b == bus && d == device && f == function) set_interface_name(name);
+  }
+  return std::nullopt;
+}
+
+std::optional<int> open_interface(const char* argument) {
+  set_interface_name(argument);
+  if (names_pci_location(g_run.interfaceName)) {
+    int bus = 0, device = 0, function = 0;
+    if (std::sscanf(g_run.interfaceName.c_str(), "%d:%d.%d", &bus, &device, &function) < 3) return 1;
+    if (std::optional<int> end = find_connection_at(bus, device, function)) return end;
+  }
+  if (g_run.interfaceName == kXmlInterfaceName) {
+    g_xml_mode = 1;
+    build_interface_list();
+    return std::nullopt;
+  }
+
+  int checked = open_and_check_adapter(g_run.interfaceName, &g_run.port);
+  if (checked == 12) {
+    std::fprintf(stderr, "Verifying flash...Failed.\n");
+    return 12;
+  }
+  if (checked != 0) return checked;
+
+  if (clear_leftover_driver_switch(g_run.interfaceName) != 0) {
+    std::fprintf(stderr, "Clear settings...Failed.\n");
+    return 1;
+  }
+
+  close_adapter();
+  if (open_adapter(g_run.interfaceName, &g_run.port) != 0) {
+    g_run.port = 0;
+    return 31;
+  }
+
+  uint32_t boardType = 0;
+  if (published_board_type(&boardType) != 0) {
+    std::fprintf(stderr, "Cannot get boardtype\n");
+    return 18;
+  }
+  g_run.boardType = boardType;
+  g_run.portCount = 0;  // the board type table arrives with board identification
+  g_run.status = 0;
+  return std::nullopt;
+}

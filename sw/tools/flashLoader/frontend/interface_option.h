@@ -1,0 +1,14 @@
+// -i, --interface: the adapter the run works with, named by its connection
+// name or by its PCI location "bus:device.function".
+#pragma once
+
+#include <optional>
+
+// Resolves and opens the adapter. nullopt when the run goes on (status 0, or
+// report mode selected); otherwise the exit code the run ends with.
+std::optional<int> open_interface(const char* argument);
+
+// The connection name of the Corvane port at the PCI location, put into the
+// interface name (the last match wins; no match leaves the name as it is).
+// nullopt when the lookup ran; otherwise the exit code after a failure.
+std::optional<int> find_connection_at(int bus, int device, int function);

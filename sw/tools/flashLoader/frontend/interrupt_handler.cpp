@@ -1,0 +1,38 @@
+#include "sw/tools/flashLoader/frontend/interrupt_handler.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/frontend/instance_lock.h"
+
+std::atomic<int32_t> g_flash_write{0};
+
+namespace {
+
+constexpr uint32_t kRomSemaphoreRelease = 0x0611C014;
+
+}  // namespace
+
+bool console_control_handler(platform::ConsoleEvent event) {
+  std::printf("Calling signal Handler, flash_write is [%d]\n", g_flash_write.load());
+  if (event != platform::ConsoleEvent::CtrlC && event != platform::ConsoleEvent::Close) return false;
+  if (g_flash_write.load() == 1) {
+    std::printf("WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
+    std::fflush(stdout);
+    return true;
+  }
+  std::printf("Received Signal....Doing a graceful exit\n");
+  remove_lock_file();
+  cvm_ppd_read(adapter_handle(), kRomSemaphoreRelease);
+  // The main thread may be anywhere, even waiting for input that holds
+  // standard input's lock: flush only the output streams and end at once.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(-1);
+}
+
+bool install_interrupt_handler() {
+  return platform::host().console().setControlHandler(console_control_handler);
+}

@@ -1,0 +1,171 @@
+#include "sw/tools/flashLoader/frontend/option_handling.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/frontend/burnkit_options.h"
+#include "sw/tools/flashLoader/frontend/host_checks.h"
+#include "sw/tools/flashLoader/frontend/interface_option.h"
+#include "sw/tools/flashLoader/frontend/not_available.h"
+#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/frontend/usage_text.h"
+
+namespace {
+
+constexpr uint32_t kSubsystemRegister = 0x09B0001C;
+
+bool may_come_first(int option) {
+  switch (option) {
+    case 'i': case kOptInterface:
+    case 'h': case kOptHelp:
+    case 'v': case kOptVersion:
+    case 'd': case 'D': case 'u': case 'U':
+    case kOptionUnknown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool needs_administrator(int option) {
+  return option != 'v' && option != kOptVersion && option != 'h' && option != kOptHelp;
+}
+
+std::optional<int> invalid_combination() {
+  std::fprintf(stderr, "Invalid combination of options!\n");
+  return failure_status();
+}
+
+std::optional<int> handle_interface(const OptionScan& scan) {
+  if (g_run.optionsSeen != 1) {
+    std::fprintf(stderr, "'-i' or '--interface' must be first option. Ignored\n");
+    return 0;
+  }
+  return open_interface(scan.argument);
+}
+
+std::optional<int> handle_force() {
+  if (g_run.optionsSeen <= 2) {
+    g_run.versionCheck = 0;
+  } else {
+    std::fprintf(stderr, "'-f' or '--force' must be second option - Ignored\n");
+  }
+  return std::nullopt;
+}
+
+std::optional<int> handle_restore(const OptionScan& scan) {
+  if (!g_run.operation.empty()) return invalid_combination();
+  g_run.operation = kOpRestore;
+  set_image_name(scan.argument);
+  return std::nullopt;
+}
+
+std::optional<int> handle_hwflags(const OptionScan& scan) {
+  g_run.operation = kOpHwFlags;
+  const char* value = scan.argument;
+  if (std::strlen(value) != 1 || value[0] < '0' || value[0] > '3') {
+    std::printf("Invalid value for hwflags\n");
+    return 1;
+  }
+  g_run.hwflags = static_cast<uint32_t>(value[0] - '0');
+  return std::nullopt;
+}
+
+std::optional<int> handle_info() {
+  if (!g_run.operation.empty()) return invalid_combination();
+  return not_available("The board information report (--info)");
+}
+
+// The vNIC property commands exist only on the dual-port boards that have
+// the property area.
+std::optional<int> handle_vnic_properties(int option) {
+  const uint32_t subsystem = cvm_ppd_read(adapter_handle(), kSubsystemRegister);
+  if (subsystem != 0x01254040 && subsystem != 0x01264040 && subsystem != 0x01354040) {
+    std::fprintf(stderr, "Invalid option \n");
+    return failure_status();
+  }
+  return not_available(option == 'p' ? "Printing vNIC properties (-p)" : "Committing vNIC properties (-s)");
+}
+
+std::optional<int> handle_missing_argument(const OptionScan& scan) {
+  if (scan.offending == 'a' || scan.offending == kOptAll) {
+    g_run.operation = kOpUpdate;  // the upgrade looks for the default image
+    return std::nullopt;
+  }
+  std::fprintf(stderr, "Be careful...It requires an argument! \n");
+  return failure_status();
+}
+
+std::optional<int> handle_unknown() {
+  std::fprintf(stderr, "Invalid option \n");
+  print_usage();
+  return 31;
+}
+
+}  // namespace
+
+std::optional<int> handle_option(int option, const OptionScan& scan) {
+  if (g_run.optionsSeen == 0 && !may_come_first(option)) {
+    std::fprintf(stderr, "'-i' or '--interface' must be first option.\n");
+    return -1;
+  }
+  if (needs_administrator(option) && !is_administrator()) {
+    std::printf("\nYou do not have administrative privileges.  Kindly login as Administrator to use burnkit.\n");
+    return -1;
+  }
+  ++g_run.optionsSeen;
+
+  switch (option) {
+    case 'i':
+    case kOptInterface:
+      return handle_interface(scan);
+    case 'f':
+    case kOptForce:
+      return handle_force();
+    case 'F':
+    case kOptTestFlash:
+      return not_available("The flash self-test (-F, --testflash)");
+    case 'a':
+    case kOptAll:
+      g_run.operation = kOpUpdate;
+      set_image_name(scan.argument);
+      return std::nullopt;
+    case 'r':
+    case kOptRestore:
+      return handle_restore(scan);
+    case kOptPxeOn: g_run.operation = kOpPxeEnable; return std::nullopt;
+    case kOptPxeOff: g_run.operation = kOpPxeDisable; return std::nullopt;
+    case kOptWolOn: g_run.operation = kOpWolEnable; return std::nullopt;
+    case kOptWolOff: g_run.operation = kOpWolDisable; return std::nullopt;
+    case kOptNcsiOn: g_run.operation = kOpNcsiEnable; return std::nullopt;
+    case kOptNcsiOff: g_run.operation = kOpNcsiDisable; return std::nullopt;
+    case kOptHwFlags:
+      return handle_hwflags(scan);
+    case 'v':
+    case kOptVersion:
+      print_version();
+      g_run.status = 0;
+      return std::nullopt;
+    case 'h':
+    case kOptHelp:
+      print_usage();
+      return 0;
+    case kOptInfo:
+      return handle_info();
+    case 'p':
+    case 's':
+      return handle_vnic_properties(option);
+    case 'd':
+    case 'D':
+      return not_available("The discovery report (-d, -D)");
+    case 'u':
+    case 'U':
+      return not_available("The upgrade from a discovery report (-u, -U)");
+    case kOptionMissingArgument:
+      return handle_missing_argument(scan);
+    default:
+      return handle_unknown();
+  }
+}

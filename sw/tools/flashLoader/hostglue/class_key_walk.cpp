@@ -1,0 +1,39 @@
+#include "sw/tools/flashLoader/hostglue/class_key_walk.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+
+int walk_adapter_instances(const ClassWalkMessages& messages,
+                           const std::function<bool(const AdapterInstance&)>& visit) {
+  platform::Registry& registry = platform::host().registry();
+  platform::RegKey classKey;
+  if (registry.createKey(kNetClassKeyPath, &classKey) != platform::kErrorSuccess) {
+    std::printf("%s", messages.createFailed);
+    return 0;
+  }
+  for (uint32_t index = 0;; ++index) {
+    AdapterInstance instance;
+    platform::WinError error = registry.enumSubkey(classKey, index, &instance.subkey);
+    if (error == platform::kErrorNoMoreItems) return 1;
+    if (error != platform::kErrorSuccess) {
+      std::printf(messages.enumFailed, static_cast<int>(error), __LINE__);
+      return 0;
+    }
+    if (strcasecmp(instance.subkey.c_str(), "Properties") == 0) continue;
+    error = registry.openKey(platform::regJoin(kNetClassKeyPath, instance.subkey), &instance.key);
+    if (error == platform::kErrorFileNotFound) continue;
+    if (error != platform::kErrorSuccess) {
+      std::printf(messages.openFailed, static_cast<int>(error), __LINE__);
+      continue;
+    }
+    platform::RegValue id;
+    if (registry.queryValue(instance.key, "NetCfgInstanceId", &id) != platform::kErrorSuccess) continue;
+    instance.netCfgInstanceId = id.text();
+    instance.driverKey = std::string(kNetClassGuidText) + "\\" + instance.subkey;
+    if (!visit(instance)) return 0;
+  }
+}

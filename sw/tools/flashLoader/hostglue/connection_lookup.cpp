@@ -1,0 +1,89 @@
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+
+std::vector<std::string> g_interface_list;
+
+namespace {
+
+using platform::WinError;
+
+// The message texts of one caller of the walk.
+struct WalkMessages {
+  const char* createFailed;
+  const char* openFailed;  // with the error and a line number
+  const char* enumFailed;  // with the error and a line number
+};
+
+constexpr WalkMessages kPlainMessages{"Creating Registry Key Failed\n", "RegOpenKeyEx failed %d Line:%d\n",
+                                      "RegEnumKeyEx failed %d Line:%d\n"};
+constexpr WalkMessages kNetCfgIdMessages{"Get_NetCfgId:Creating Registry Key Failed\n",
+                                         "Get_NetCfgId:RegOpenKeyEx failed %d Line:%d\n",
+                                         "Get_NetCfgId:RegEnumKeyEx failed %d Line:%d\n"};
+
+// Calls visit(subkey name, connection name) for every network component
+// that has a connection name. 1 when the enumeration ends normally, 0 on a
+// registry error. A component without a "Connection" subkey is no
+// connection and is passed over silently.
+int walk_connections(const WalkMessages& messages,
+                     const std::function<void(const std::string&, const std::string&)>& visit) {
+  platform::Registry& registry = platform::host().registry();
+  platform::RegKey network;
+  if (registry.createKey(kNetworkKeyPath, &network) != platform::kErrorSuccess) {
+    std::printf("%s", messages.createFailed);
+    return 0;
+  }
+  for (uint32_t index = 0;; ++index) {
+    std::string component;
+    WinError error = registry.enumSubkey(network, index, &component);
+    if (error == platform::kErrorNoMoreItems) return 1;
+    if (error != platform::kErrorSuccess) {
+      std::printf(messages.enumFailed, static_cast<int>(error), __LINE__);
+      return 0;
+    }
+    platform::RegKey connection;
+    error = registry.openKey(platform::regJoin(kNetworkKeyPath, component + "\\Connection"), &connection);
+    if (error == platform::kErrorFileNotFound) continue;
+    if (error != platform::kErrorSuccess) {
+      std::printf(messages.openFailed, static_cast<int>(error), __LINE__);
+      continue;
+    }
+    platform::RegValue name;
+    if (registry.queryValue(connection, "Name", &name) != platform::kErrorSuccess) continue;
+    std::string text = name.text();
+    if (text.size() > kRegistryTextMax) continue;  // does not fit the value buffer: no answer
+    visit(component, text);
+  }
+}
+
+bool same_name(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+}  // namespace
+
+int build_interface_list() {
+  g_interface_list.clear();
+  return walk_connections(kPlainMessages, [](const std::string&, const std::string& name) {
+    if (name.size() <= kInterfaceListNameMax && g_interface_list.size() < kInterfaceListMax)
+      g_interface_list.push_back(name);
+  });
+}
+
+int Get_Instance_Id(const std::string& connectionName, std::vector<std::string>* instanceIds) {
+  instanceIds->clear();
+  return walk_connections(kPlainMessages, [&](const std::string& component, const std::string& name) {
+    if (same_name(name, connectionName)) instanceIds->push_back(component);
+  });
+}
+
+int Get_NetCfgId(const std::string& connectionName, std::string* instanceId) {
+  instanceId->clear();
+  return walk_connections(kNetCfgIdMessages, [&](const std::string& component, const std::string& name) {
+    if (same_name(name, connectionName)) *instanceId = component;
+  });
+}

@@ -1,0 +1,53 @@
+#include "sw/tools/flashLoader/hostglue/corvane_port.h"
+
+#include <cstdio>
+
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/device_properties.h"
+#include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
+
+namespace {
+
+constexpr int kCorvaneVendor = 4040;
+constexpr int kCorvaneDevice = 100;
+constexpr size_t kDeviceIdMax = 200;  // CM_Get_Device_ID_Ex buffer
+
+}  // namespace
+
+bool is_corvane_device_id(const std::string& instanceId) {
+  std::string id = instanceId.substr(0, kDeviceIdMax);
+  int vendor = 0, device = 0;
+  return std::sscanf(id.c_str(), "PCI\\VEN_%d&DEV_%d", &vendor, &device) == 2 && vendor == kCorvaneVendor &&
+         device == kCorvaneDevice;
+}
+
+int resolve_corvane_port(const std::string& connectionName, std::string* instanceId) {
+  std::string netCfgId;
+  if (!Get_NetCfgId(connectionName, &netCfgId)) {
+    std::printf("Get_NetCfgId Failed\n");
+    return -1;
+  }
+  if (netCfgId.empty()) return -1;  // no connection of that name
+  std::string driverKey;
+  if (!Get_Driver_Class(netCfgId, &driverKey)) {
+    std::printf("Get_Driver_Class Failed Line:%d\n", __LINE__);
+    return -1;
+  }
+  if (driverKey.empty()) return -1;  // no adapter instance behind it
+
+  DeviceList devices;
+  if (open_net_devices("", &devices) != platform::kErrorSuccess) return -1;
+  for (const platform::DeviceRef& device : devices) {
+    if (device.instanceId.empty()) {
+      std::printf("devID null!!");
+      continue;
+    }
+    std::string driver;
+    if (read_device_text(device, platform::DeviceProperty::Driver, &driver) != platform::kErrorSuccess) continue;
+    if (same_driver_key(driver, driverKey) && is_corvane_device_id(device.instanceId)) {
+      *instanceId = netCfgId;
+      return 0;
+    }
+  }
+  return -1;
+}

@@ -1,0 +1,43 @@
+#include "sw/tools/flashLoader/hostglue/leftover_switch.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/hostglue/class_key_walk.h"
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+
+namespace {
+
+constexpr ClassWalkMessages kMessages{": Creating Registry Key Failed", "RegOpenKeyEx failed %d Line:%d\n",
+                                      "RegEnumKeyEx failed %d Line:%d\n"};
+
+}  // namespace
+
+int Clean_Registry(const std::vector<std::string>& instanceIds) {
+  int result = 1;
+  platform::Registry& registry = platform::host().registry();
+  int walked = walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
+    for (const std::string& id : instanceIds) {
+      if (strcasecmp(instance.netCfgInstanceId.c_str(), id.c_str()) != 0) continue;
+      platform::RegValue value;
+      if (registry.queryValue(instance.key, "LoadFirmware", &value) != platform::kErrorSuccess) result = 3;
+    }
+    return true;
+  });
+  if (!walked) {
+    std::printf("Clean_Registry Failed Line:%d\n", __LINE__);
+    return 0;
+  }
+  return result;
+}
+
+int leftover_driver_switch(const std::string& connectionName) {
+  std::vector<std::string> ids;
+  if (!Get_Instance_Id(connectionName, &ids)) {
+    std::printf("Get_Instance_Id Failed\n");
+    return 0;
+  }
+  return Clean_Registry(ids) == 1 ? 1 : 0;
+}

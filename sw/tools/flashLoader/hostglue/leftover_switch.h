@@ -1,0 +1,15 @@
+// Whether a port's adapter instance still carries the quiescent-mode switch
+// ("LoadFirmware") of a run that ended before switching the driver back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// 1 when "LoadFirmware" is on every adapter instance of the ids (or none of
+// them has an instance); 3 when it is absent on at least one; 0 on a
+// registry error.
+int Clean_Registry(const std::vector<std::string>& instanceIds);
+
+// 1 when the port named by the connection has a leftover switch to clear,
+// else 0.
+int leftover_driver_switch(const std::string& connectionName);
