@@ -10,6 +10,7 @@
 #include "simhost/devices/device_store.h"
 #include "simhost/machine/json_util.h"
 #include "simhost/provision/board_facts.h"
+#include "simhost/provision/card_image.h"
 #include "simhost/provision/host_layout.h"
 #include "simhost/provision/provision.h"
 #include "simhost/registry/registry_store.h"
@@ -141,8 +142,6 @@ bool parseMacAddress(const std::string& text, MacAddress* mac) {
 
 bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error) {
   if (!validName(spec.name)) return fail(error, "card name must be 1-64 letters, digits, '-' or '_'");
-  if (!spec.imageFile.empty())
-    return fail(error, "--image: flash pictures from unified ROM images are not available yet");
   if (spec.ports < 1 || spec.ports > kMaxCardPorts)
     return fail(error, "a card has 1 to " + std::to_string(kMaxCardPorts) + " ports");
   if (spec.bus > 255 || spec.device > 31) return fail(error, "bus must be 0-255 and device 0-31");
@@ -183,6 +182,9 @@ bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error) {
   std::map<uint32_t, uint32_t> registers{{0x08202188, 0}};
   if (spec.board == 0x22) putMacRegisters(registers, macs);
   std::vector<uint8_t> flash = factoryFlash(spec, firmware, serial, macs);
+  // From an image, the firmware and everything else is the image's; only
+  // the board's own data comes from the factory flash.
+  if (!spec.imageFile.empty() && !flashFromImage(spec.imageFile, spec, &flash, error)) return false;
   if (!Card::create(dir.cardDir(spec.name), config, registers, flash, error)) return false;
   // From here on a failure takes the card away again, so that no half-made
   // card is left behind.

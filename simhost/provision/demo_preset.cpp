@@ -1,6 +1,17 @@
+#include <filesystem>
+
+#include "simhost/provision/demo_package.h"
 #include "simhost/provision/provision.h"
 
 namespace simhost {
+
+namespace {
+
+// The firmware of the demo's upgrade package; every demo board runs an
+// older one.
+constexpr const char* kPackageFirmware = "4.0.593";
+
+}  // namespace
 
 bool createDemoHost(const HostDir& dir, std::string* error) {
   if (!createHost(dir, error)) return false;
@@ -25,14 +36,22 @@ bool createDemoHost(const HostDir& dir, std::string* error) {
     spec.bus = c.bus;
     spec.chipRevision = c.chipRevision;
     spec.firmware = c.firmware;
-    if (!addCard(dir, spec, error)) return false;
+    // Each board's flash is what the older release of its product put
+    // there, so that an upgrade rewrites the sectors that changed and no
+    // others, and a flash self-test passes before it.
+    spec.imageFile = dir.tempDir() + "/" + c.name + "_romimage";
+    bool added = writeSingleProductImage(spec.imageFile, c.firmware, c.board, c.subsys, c.chipRevision, error) &&
+                 addCard(dir, spec, error);
+    std::error_code ignored;
+    std::filesystem::remove(spec.imageFile, ignored);
+    if (!added) return false;
   }
   NicSpec other;
   other.vendor = 0x8086;
   other.device = 0x10FB;
   other.connection = "Onboard Ethernet";
   other.bus = 2;
-  return addNic(dir, other, error);
+  return addNic(dir, other, error) && writeDemoPackage(dir, kPackageFirmware, error);
 }
 
 }  // namespace simhost

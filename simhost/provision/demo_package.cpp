@@ -1,0 +1,92 @@
+#include "simhost/provision/demo_package.h"
+
+#include <cstdio>
+
+#include "simhost/machine/files.h"
+#include "simhost/machine/json_util.h"
+#include "sw/tools/flashLoader/romimage/image_writer.h"
+#include "sw/tools/flashLoader/romimage/synthetic_image.h"
+
+namespace simhost {
+
+namespace {
+
+bool packedVersion(const std::string& text, uint32_t* packed, std::string* error) {
+  if (parseVersionWord(text, packed)) return true;
+  if (error) *error = "bad firmware version " + text;
+  return false;
+}
+
+bool writeImage(const std::string& path, uint32_t version, const std::vector<burnkit::SyntheticProduct>& products,
+                std::string* error) {
+  const std::vector<uint8_t> image = burnkit::writeImage(burnkit::syntheticManifest(version, products));
+  return writeFileAtomic(path, std::string(image.begin(), image.end()), error);
+}
+
+std::string xmlAttribute(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string hex4(uint32_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+  return text;
+}
+
+}  // namespace
+
+std::string demoPackageDir(const HostDir& dir) { return dir.driveC() + "/package"; }
+
+std::string nicFirmwareConfiguration(const std::string& firmware, const std::string& imageName) {
+  // Ids as four upper-case hexadecimal digits: the wrapper compares them as
+  // text with the ids the discovery report gives.
+  std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+  xml += "<nic_fw_package version=\"" + xmlAttribute(firmware) + "\">\n  <nic>\n";
+  for (const burnkit::KnownBoard& b : burnkit::knownBoards()) {
+    xml += "    <nic name=\"Corvane Z3 " + xmlAttribute(b.name) + "\" venid=\"4040\" devid=\"0100\" subvenid=\"" +
+           hex4(b.product.subvendor) + "\" subdevid=\"" + hex4(b.product.subsys) + "\" rom=\"" +
+           xmlAttribute(firmware) + "\" fwFile=\"" + xmlAttribute(imageName) + "\"/>\n";
+  }
+  xml += "  </nic>\n</nic_fw_package>\n";
+  return xml;
+}
+
+bool writeDemoPackage(const HostDir& dir, const std::string& firmware, std::string* error) {
+  uint32_t version = 0;
+  if (!packedVersion(firmware, &version, error)) return false;
+  const std::string package = demoPackageDir(dir);
+  return makeDirectories(package, error) &&
+         writeImage(package + "/quarry_romimage", version, burnkit::allKnownProducts(), error) &&
+         writeFileAtomic(package + "/NICFWData.xml", nicFirmwareConfiguration(firmware, "quarry_romimage"), error);
+}
+
+bool writeSingleProductImage(const std::string& path, const std::string& firmware, uint32_t board, uint32_t subsys,
+                             uint8_t chipRevision, std::string* error) {
+  uint32_t version = 0;
+  if (!packedVersion(firmware, &version, error)) return false;
+  return writeImage(path, version, {{board, subsys >> 16, subsys & 0xFFFF, chipRevision}}, error);
+}
+
+}  // namespace simhost
