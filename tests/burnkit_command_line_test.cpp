@@ -1,5 +1,6 @@
 // burnkit's command line, run as real processes against a simulated host
-// with a Corvane dual-port board (bus 3) and another maker's adapter.
+// with a Corvane dual-port board (bus 3, its flash from a ROM image) and
+// another maker's adapter.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,7 +58,7 @@ std::string withoutBuildTime(const std::string& text) {
 class BurnkitCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_.addCard("dual", 0x26, 0x01264040, 2, 3);
+    host_.addImagedCard("dual", 0x26, 0x01264040, 2, 3);
     simhost::NicSpec other;
     other.vendor = 0x8086;
     other.device = 0x10FB;
@@ -258,9 +259,13 @@ TEST_F(BurnkitCommandLineTest, ALocationThatCannotBeReadFailsThePciLookup) {
 }
 
 TEST_F(BurnkitCommandLineTest, AnAdapterWithoutABoardTypeIsAFailure) {
+  // Unpublished by the driver and unreadable in flash: the fifth flash word
+  // read is the board type's, after the adapter check's four.
   ASSERT_EQ(host_.sim("reg", {"dual", "0x08202248", "0x55555555"}).exitCode, 0u);
+  ASSERT_EQ(host_.sim("fault", {"dual", "--action", "fail", "--cmd", "50", "--after", "4"}).exitCode, 0u);
   RunResult r = burnkit({"-i", "Local Area Connection"});
   EXPECT_EQ(r.exitCode, 18u);
+  EXPECT_EQ(r.out, "IO CONTROL FAILED = 0x1f \n");
   EXPECT_EQ(r.err, "Cannot get boardtype\n");
 }
 
@@ -280,7 +285,7 @@ TEST_F(BurnkitCommandLineTest, AThirtyTwoBitProcessMustNotWriteTheFlash) {
 }
 
 TEST_F(BurnkitCommandLineTest, VnicCommandsOnlyOnBoardsWithTheirArea) {
-  host_.addCard("quad", 0x24, 0x01244040, 4, 5);  // "Local Area Connection 4" on
+  host_.addImagedCard("quad", 0x24, 0x01244040, 4, 5);  // "Local Area Connection 4" on
   RunResult other = burnkit({"-i", "Local Area Connection 4", "-p"});
   EXPECT_EQ(other.exitCode, 31u);
   EXPECT_EQ(other.err, "Invalid option \n");

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "simhost/machine/files.h"
+#include "simhost/provision/demo_package.h"
 
 extern char** environ;
 
@@ -195,6 +196,27 @@ void Scenario::addCard(const std::string& name, uint32_t board, uint32_t subsys,
   spec.ports = ports;
   spec.bus = bus;
   addCard(spec);
+}
+
+void Scenario::addImagedCard(simhost::CardSpec spec) {
+  std::string error;
+  spec.imageFile = temp_ + "/" + spec.name + "_romimage";
+  ASSERT_TRUE(simhost::writeSingleProductImage(spec.imageFile, spec.firmware, spec.board, spec.subsys,
+                                               spec.chipRevision, &error))
+      << error;
+  addCard(spec);
+  std::filesystem::remove(spec.imageFile);
+}
+
+void Scenario::addImagedCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports,
+                             uint32_t bus) {
+  simhost::CardSpec spec;
+  spec.name = name;
+  spec.board = board;
+  spec.subsys = subsys;
+  spec.ports = ports;
+  spec.bus = bus;
+  addImagedCard(spec);
 }
 
 RunResult Scenario::run(const std::string& program, const std::vector<std::string>& args,

@@ -13,8 +13,12 @@ bool query_global_stats(const DeviceHandle& handle, uint32_t oid, void* out, uin
     return false;
   }
   uint32_t returned = 0;
-  if (handle->channel->ioControl(kIoctlNdisQueryGlobalStats, &oid, sizeof oid, out, outSize, &returned))
+  if (handle->channel->ioControl(kIoctlNdisQueryGlobalStats, &oid, sizeof oid, out, outSize, &returned)) {
+    // A call that went through leaves no error behind: an answer the caller
+    // rejects by its status reports error 0, not an older call's.
+    g_lastError = platform::kErrorSuccess;
     return true;
+  }
   g_lastError = handle->channel->lastError();
   return false;
 }

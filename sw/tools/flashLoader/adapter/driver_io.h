@@ -12,6 +12,6 @@
 // caller reads the answer's status word itself.
 bool CvDeviceIoControl(const DeviceHandle& handle, DriverRequest* request);
 
-// The Windows error of the calling thread's last failed driver call
-// (GetLastError()).
+// The Windows error of the calling thread's last driver call
+// (GetLastError()): 0 after a call that went through.
 platform::WinError driver_last_error();

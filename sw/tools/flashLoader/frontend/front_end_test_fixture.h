@@ -1,6 +1,7 @@
 // In-process tests of the front end: a fresh simulated host with a Corvane
-// dual-port board (bus 3) and another maker's adapter, made the process's
-// host with a scripted console, and the run's program-wide state reset.
+// dual-port board (bus 3, its flash from a ROM image) and another maker's
+// adapter, made the process's host with a scripted console, and the run's
+// program-wide state reset.
 #pragma once
 
 #include <cstdio>
@@ -16,7 +17,7 @@
 class FrontEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host_.addCard("dual", 0x26, 0x01264040, 2, 3);
+    host_.addImagedCard("dual", 0x26, 0x01264040, 2, 3);
     simhost::NicSpec other;
     other.vendor = 0x8086;
     other.device = 0x10FB;

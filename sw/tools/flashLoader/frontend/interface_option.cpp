@@ -88,13 +88,10 @@ std::optional<int> open_interface(const char* argument) {
     return 31;
   }
 
-  uint32_t boardType = 0;
-  if (published_board_type(&boardType) != 0) {
+  if (learn_board_type(&g_run.boardType, &g_run.portCount) != 0) {
     std::fprintf(stderr, "Cannot get boardtype\n");
     return 18;
   }
-  g_run.boardType = boardType;
-  g_run.portCount = 0;  // the board type table arrives with board identification
   g_run.status = 0;
   return std::nullopt;
 }

@@ -36,6 +36,7 @@ TEST_F(InterfaceOptionTest, OpensTheAdapterAndLearnsItsPortAndBoardType) {
   EXPECT_EQ(g_run.status, 0);
   EXPECT_EQ(g_run.port, 1u);
   EXPECT_EQ(g_run.boardType, 0x26u);
+  EXPECT_EQ(g_run.portCount, 2u);
   EXPECT_NE(adapter_handle(), nullptr);
   EXPECT_EQ(host_.violations(), "");
 }

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
-#include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/frontend/board_info_options.h"
 #include "sw/tools/flashLoader/frontend/burnkit_options.h"
 #include "sw/tools/flashLoader/frontend/host_checks.h"
 #include "sw/tools/flashLoader/frontend/interface_option.h"
@@ -13,8 +14,6 @@
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 
 namespace {
-
-constexpr uint32_t kSubsystemRegister = 0x09B0001C;
 
 bool may_come_first(int option) {
   switch (option) {
@@ -75,13 +74,13 @@ std::optional<int> handle_hwflags(const OptionScan& scan) {
 
 std::optional<int> handle_info() {
   if (!g_run.operation.empty()) return invalid_combination();
-  return not_available("The board information report (--info)");
+  return run_board_information();
 }
 
 // The vNIC property commands exist only on the dual-port boards that have
 // the property area.
 std::optional<int> handle_vnic_properties(int option) {
-  const uint32_t subsystem = cvm_ppd_read(adapter_handle(), kSubsystemRegister);
+  const uint32_t subsystem = read_subsystem_id(adapter_handle());
   if (subsystem != 0x01254040 && subsystem != 0x01264040 && subsystem != 0x01354040) {
     std::fprintf(stderr, "Invalid option \n");
     return failure_status();
@@ -126,7 +125,8 @@ std::optional<int> handle_option(int option, const OptionScan& scan) {
       return handle_force();
     case 'F':
     case kOptTestFlash:
-      return not_available("The flash self-test (-F, --testflash)");
+      run_flash_test();
+      return std::nullopt;
     case 'a':
     case kOptAll:
       g_run.operation = kOpUpdate;

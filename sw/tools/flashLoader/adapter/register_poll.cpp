@@ -1,0 +1,23 @@
+#include "sw/tools/flashLoader/adapter/register_poll.h"
+
+#include <cstdio>
+
+#include "sw/tools/flashLoader/adapter/driver_io.h"
+#include "sw/tools/flashLoader/adapter/register_access.h"
+
+PollLimits g_poll_limits;
+
+uint32_t RegisterPoll::read() {
+  if (!handle_) {
+    if (!failureReported_) std::printf("cvm_ppd_read:device handle null\n");
+    failureReported_ = true;
+    return 0;
+  }
+  DriverRequest request = make_driver_request(kCmdRegisterRead);
+  request.address = reg_;
+  request.length = 4;
+  if (CvDeviceIoControl(handle_, &request)) return static_cast<uint32_t>(request.data);
+  if (!failureReported_) print_read_call_failed();
+  failureReported_ = true;
+  return 0;
+}
