@@ -1,0 +1,111 @@
+#include "sw/tools/flashLoader/update/flash_backup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <new>
+#include <span>
+#include <system_error>
+
+#include "sw/tools/flashLoader/adapter/flash_read.h"
+#include "sw/tools/flashLoader/adapter/flash_write.h"
+#include "sw/tools/flashLoader/adapter/progress_output.h"
+#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/update/update_results.h"
+
+namespace {
+
+using burnkit::FlashLayout;
+
+// Reads every sector in order and hands it on; progress after each. 0, the
+// read's code, or the consumer's.
+int read_sectors(const DeviceHandle& handle, const char* caller,
+                 const std::function<int(uint32_t sector, std::span<const uint32_t> words)>& consume) {
+  std::vector<uint32_t> words;
+  try {
+    words.resize(kSectorWords);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Failed to allocate memory for backup\n");
+    return kUpdateOutOfMemory;
+  }
+  int percent = 0;
+  for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
+    std::fill(words.begin(), words.end(), 0u);
+    if (int read = read_words(handle, sector * FlashLayout::kSectorSize, words); read != 0) {
+      std::fprintf(stderr, "Failed to read flash sector %d. in %s \n", static_cast<int>(sector), caller);
+      return read;
+    }
+    if (int consumed = consume(sector, words); consumed != 0) return consumed;
+    percent = static_cast<int>(sector * 100 / FlashLayout::kSectorCount);
+    show_progress(percent);
+  }
+  finish_progress(percent);
+  return kUpdateOk;
+}
+
+}  // namespace
+
+int save_total_flash_backup(const DeviceHandle& handle, const std::string& path) {
+  FileHandle file(std::fopen(path.c_str(), "wb"));
+  if (!file) {
+    std::fprintf(stderr, "Failed to use %s for flash backup\n", path.c_str());
+    return kUpdateFileProblem;
+  }
+  // The backup holds the board's serial number and MAC addresses.
+  std::error_code ignored;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::replace, ignored);
+
+  const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
+    if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
+      std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
+      return kUpdateFileProblem;
+    }
+    return kUpdateOk;
+  });
+  if (result != kUpdateOk) return result;
+  // A full disk may show only when the buffered rest is written out.
+  if (std::fclose(file.release()) != 0) {
+    std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
+    return kUpdateFileProblem;
+  }
+  return kUpdateOk;
+}
+
+int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
+  try {
+    flash->assign(FlashLayout::kSize, 0xFF);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Failed to allocate memory for backup\n");
+    return kUpdateOutOfMemory;
+  }
+  return read_sectors(handle, "read_whole_flash", [&](uint32_t sector, std::span<const uint32_t> words) {
+    std::memcpy(flash->data() + size_t(sector) * FlashLayout::kSectorSize, words.data(), words.size_bytes());
+    return kUpdateOk;
+  });
+}
+
+std::string backup_file_name(const std::string& alphanumericSerial, uint32_t major, uint32_t minor, uint32_t build,
+                             const std::tm& localTime) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char stamp[64];
+  // The C library's 24-character time text: the day of the month padded
+  // with a blank.
+  std::snprintf(stamp, sizeof stamp, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", kDays[(localTime.tm_wday % 7 + 7) % 7],
+                kMonths[(localTime.tm_mon % 12 + 12) % 12], localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
+                localTime.tm_sec, localTime.tm_year + 1900);
+  char head[128];
+  std::snprintf(head, sizeof head, "%s_%s_v%d.%d.%d_", "flashbackup", alphanumericSerial.c_str(),
+                static_cast<int>(major), static_cast<int>(minor), static_cast<int>(build));
+  std::string name = std::string(head) + stamp;
+  for (char& c : name)
+    if (std::isspace(static_cast<unsigned char>(c)) || c == ':') c = '-';
+  return name;
+}

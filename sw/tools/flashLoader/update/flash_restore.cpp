@@ -1,0 +1,267 @@
+#include "sw/tools/flashLoader/update/flash_restore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
+
+#include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
+#include "sw/tools/flashLoader/adapter/flash_digest.h"
+#include "sw/tools/flashLoader/adapter/flash_read.h"
+#include "sw/tools/flashLoader/adapter/flash_update_notice.h"
+#include "sw/tools/flashLoader/adapter/flash_write.h"
+#include "sw/tools/flashLoader/adapter/progress_output.h"
+#include "sw/tools/flashLoader/adapter/rom_lock.h"
+#include "sw/tools/flashLoader/adapter/write_protection.h"
+#include "sw/tools/flashLoader/boardconfig/user_area_record.h"
+#include "sw/tools/flashLoader/frontend/instance_lock.h"
+#include "sw/tools/flashLoader/romimage/byte_order.h"
+#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "sw/tools/flashLoader/update/board_data_carry.h"
+#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/update/flash_write_guard.h"
+#include "sw/tools/flashLoader/update/operator_confirmation.h"
+#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/update/version_compare.h"
+
+namespace {
+
+using burnkit::FlashLayout;
+using burnkit::UserArea;
+
+// The serial number of a picture, up to its NUL byte.
+std::string picture_serial(const std::vector<uint8_t>& picture) {
+  const char* serial = reinterpret_cast<const char*>(picture.data() + FlashLayout::kUserArea + UserArea::kSerialNumber);
+  return std::string(serial, strnlen(serial, UserArea::kSerialNumberSize));
+}
+
+bool alphanumeric(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Step: the file must be this board's (a serial number of letters and
+// digits only is compared; any other may take any file of its type).
+int check_serial_number(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture) {
+  const std::string boardSerial = flashUserArea.serialNumber();
+  if (!alphanumeric(boardSerial)) return kUpdateOk;
+  if (boardSerial != picture_serial(picture)) {
+    std::fprintf(stderr, "Wrong Backup Romimage!!\n");
+    return kUpdateWrongBackup;
+  }
+  return kUpdateOk;
+}
+
+// Step: the versions, and with the check flag the administrator's word. A
+// restore may go back to an older version.
+int confirm_restore(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture, uint32_t checkFlag) {
+  const VersionTriple fileVersion =
+      version_from_user_area_bytes(picture.data() + FlashLayout::kUserArea + UserArea::kFirmwareVersion);
+  compare_versions(fileVersion, flashUserArea.firmwareVersion(), VersionSource::backupFile);
+  if (checkFlag == 0) return kUpdateOk;
+  switch (confirm_offline_operation("Do you wish to restore? (Y/N) ")) {
+    case Confirmation::accepted:
+      return kUpdateOk;
+    case Confirmation::declined:
+      return kUpdateDeclined;
+    case Confirmation::invalid:
+      return kUpdateGeneralFailure;
+  }
+  return kUpdateGeneralFailure;
+}
+
+// Whether the flash's board sector still matches its MD5 slot, as the
+// self-test judges it, without the self-test's report lines.
+int board_sector_is_sound(const DeviceHandle& handle, bool* sound) {
+  platform::Md5Digest stored{}, computed{};
+  if (stored_digest(handle, FlashLayout::kBoardSectorNumber, &stored) != 0) return kUpdateFlashNotReadable;
+  for (bool unsealedAsRead : {false, true}) {
+    if (sector_digest(handle, FlashLayout::kBoardSector, unsealedAsRead, &computed) != 0)
+      return kUpdateFlashNotReadable;
+    if (computed == stored) {
+      *sound = true;
+      return kUpdateOk;
+    }
+  }
+  *sound = false;
+  return kUpdateOk;
+}
+
+// Step: the board's feature and vNIC property areas from the flash into
+// the picture, so that the restore does not take them back in time.
+int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, BoardAreas areas) {
+  if (areas == BoardAreas::picture) return kUpdateOk;
+  bool sound = false;
+  if (int checked = board_sector_is_sound(handle, &sound); checked != kUpdateOk) return checked;
+  if (!sound) {
+    std::printf("Board sector fails its MD5 check: the feature and vNIC areas of the backup are kept.\n");
+    return kUpdateOk;
+  }
+
+  std::span<uint8_t> bytes(picture);
+  std::printf("Restoring feature area...\n");
+  if (read_bytes(handle, bytes.subspan(FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize),
+                 FlashLayout::kFeatureArea, true) != 0)
+    return kUpdateFlashNotReadable;
+
+  uint32_t header[2] = {};
+  if (read_words(handle, FlashLayout::kVnicArea, header) != 0) {
+    std::fprintf(stderr, "Failed vNIC property header access\n");
+    return kUpdateFlashNotReadable;
+  }
+  const uint32_t vnicBytes = vnic_area_bytes(header[0], header[1]);
+  if (vnicBytes == 0) {
+    std::printf("No vNIC property area in romimage\n");
+    return kUpdateOk;
+  }
+  std::printf("Restoring vprop area...\n");
+  if (read_bytes(handle, bytes.subspan(FlashLayout::kVnicArea, vnicBytes), FlashLayout::kVnicArea, true) != 0) {
+    std::fprintf(stderr, "Failed vNIC property area access\n");
+    return kUpdateFlashNotReadable;
+  }
+  return kUpdateOk;
+}
+
+// Step: every sector erased and written from the picture. 0; 8 when the
+// part cannot be unprotected (nothing erased); 14 when an erase failed; the
+// write's code (9 or 14) when a write failed.
+int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& picture) {
+  std::printf("Restoring flash...\n");
+  if (unprotect(handle) != 0) return kUnprotectFailed;
+  FlashWriteInProgress writing;
+  std::vector<uint32_t> words(kSectorWords);
+  for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
+    const uint32_t offset = sector * FlashLayout::kSectorSize;
+    if (erase_sector(handle, offset) != 0) {
+      std::fprintf(stderr, "Failed to erase sector !!\n");
+      std::fprintf(stderr, "Flash may be corrupted.\n");
+      return kUpdateWriteFailed;
+    }
+    std::memcpy(words.data(), picture.data() + offset, FlashLayout::kSectorSize);
+    if (int written =
+            write_sector_image(handle, std::span<const uint32_t, kSectorWords>(words.data(), kSectorWords), offset);
+        written != 0) {
+      std::fprintf(stderr, "Failed to recover flash!!\n");
+      return written;
+    }
+    show_progress(static_cast<int>(sector * 100 / FlashLayout::kSectorCount));
+  }
+  finish_progress(100);
+  return kUpdateOk;
+}
+
+void advise_after_restore(std::optional<uint32_t> boardType) {
+  const BoardTypeRow* row = boardType ? find_board_type(*boardType) : nullptr;
+  if (row != nullptr && row->portCount == 1)
+    std::printf("Reload driver for firmware to take effect\n");
+  else
+    std::printf("Reboot system for firmware to take effect\n");
+}
+
+int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request,
+               std::optional<uint32_t> boardType) {
+  UserAreaRecord flashUserArea;
+  if (read_user_area(handle, &flashUserArea) != 0) return kUpdateFlashNotReadable;
+  if (int serial = check_serial_number(flashUserArea, picture); serial != kUpdateOk) return serial;
+  if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kUpdateOk)
+    return confirmed;
+
+  std::printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
+  {
+    RomLockHold lock(handle);
+    if (!lock.held()) return kUpdateLockNotTaken;
+    flash_update_begin(handle);
+  }
+  // The driver was told the flash may change: it hears that the change is
+  // over on every path from here.
+  int result = keep_board_areas(handle, picture, request.areas);
+  if (result == kUpdateOk) {
+    result = rewrite_all_sectors(handle, picture);
+    if (result != kUnprotectFailed) protect(handle);
+    if (result == kUpdateOk) advise_after_restore(boardType);
+  }
+  flash_update_end(handle);
+  return result;
+}
+
+// The file's board type word, when the file is long enough to have one.
+bool file_board_type(std::FILE* file, uint32_t* boardType) {
+  uint8_t word[4];
+  if (std::fseek(file, FlashLayout::kBoardTypeWord, SEEK_SET) != 0) return false;
+  if (std::fread(word, 1, sizeof word, file) != sizeof word) return false;
+  *boardType = burnkit::loadLe32(word);
+  return true;
+}
+
+// Step: with the check flag, a file of another board type is refused before
+// anything else is read.
+int check_board_type(const DeviceHandle& handle, const std::string& path, uint32_t* boardType) {
+  if (read_board_type_from_flash(handle, boardType) != 0) {
+    std::fprintf(stderr, "Cannot get boardtype from flash\n");
+    return kUpdateGeneralFailure;
+  }
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    std::fprintf(stderr, "\nError:Cannot Open Image File \"%s\"\n", path.c_str());
+    remove_lock_file();
+    return kUpdateFileProblem;
+  }
+  uint32_t fileType = 0;
+  if (file_board_type(file.get(), &fileType) && fileType != *boardType) {
+    std::fprintf(stderr, "\nRom Image Board Type and \t\t\t\t\t\tCurrent Board Type do not match\n");
+    return kUpdateBoardTypeMismatch;
+  }
+  return kUpdateOk;
+}
+
+// Step: the whole file into memory. A file of any other size than the
+// flash's is no backup of it.
+int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
+  try {
+    picture->assign(FlashLayout::kSize, 0xFF);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Cannot allocate memory for flash dump\n");
+    return kUpdateOutOfMemory;
+  }
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    std::fprintf(stderr, "Can't open file %s for reading.\n", path.c_str());
+    return kUpdateFileProblem;
+  }
+  const bool whole = std::fread(picture->data(), 1, picture->size(), file.get()) == picture->size();
+  if (!whole || std::fgetc(file.get()) != EOF) {
+    std::fprintf(stderr, "Can't read romimage into memory.\n");
+    return kUpdateFileProblem;
+  }
+  return kUpdateOk;
+}
+
+}  // namespace
+
+int restore_flash_from_file(const DeviceHandle& handle, const std::string& path, const RestoreRequest& request) {
+  if (path.empty()) {
+    std::fprintf(stderr, "backup romimage name can't be null\n");
+    return kUpdateFileProblem;
+  }
+  std::optional<uint32_t> boardType;
+  if (request.checkFlag != 0) {
+    uint32_t type = 0;
+    if (int checked = check_board_type(handle, path, &type); checked != kUpdateOk) return checked;
+    boardType = type;
+  }
+  std::vector<uint8_t> picture;
+  if (int read = read_backup_file(path, &picture); read != kUpdateOk) return read;
+  return write_back(handle, picture, request, boardType);
+}
+
+int restore_flash_picture(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request) {
+  if (picture.size() != FlashLayout::kSize) {
+    std::fprintf(stderr, "Can't read romimage into memory.\n");
+    return kUpdateFileProblem;
+  }
+  return write_back(handle, picture, request, std::nullopt);
+}

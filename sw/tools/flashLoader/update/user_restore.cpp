@@ -1,0 +1,31 @@
+#include "sw/tools/flashLoader/update/user_restore.h"
+
+#include <cstdio>
+
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/update/driver_mode_steps.h"
+#include "sw/tools/flashLoader/update/flash_restore.h"
+#include "sw/tools/flashLoader/update/update_results.h"
+
+int restore_from_backup(const std::string& interfaceName, uint32_t* port, const std::string& backupPath,
+                        uint32_t checkFlag) {
+  int result = kUpdateOk;
+  switch (enter_quiescent_mode(interfaceName, port)) {
+    case QuiescentEntry::switchFailed:
+      return kUpdateGeneralFailure;
+    case QuiescentEntry::reopenFailed:
+      result = kUpdateGeneralFailure;
+      break;
+    case QuiescentEntry::entered:
+      result =
+          restore_flash_from_file(adapter_handle(), backupPath, RestoreRequest{checkFlag, BoardAreas::flashWhenSound});
+      if (result != kUpdateOk && result != kUpdateDeclined) std::fprintf(stderr, "Failed to Recover!!!\n");
+      break;
+  }
+  if (return_to_normal_mode(interfaceName)) {
+    std::printf("Driver Loaded in Normal mode \n");
+    return result;
+  }
+  // A driver left quiescent is a board out of service.
+  return result == kUpdateOk ? kUpdateGeneralFailure : result;
+}
