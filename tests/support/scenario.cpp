@@ -52,7 +52,7 @@ std::vector<char*> pointersOf(std::vector<std::string>& words) {
 std::string binDir() { return CORVANE_TEST_BIN_DIR; }
 
 RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                     const std::string& envName, const std::string& envValue) {
+                     const std::string& envName, const std::string& envValue, const std::string& cwd) {
   std::string pattern = (std::filesystem::temp_directory_path() / "run_XXXXXX").string();
   RunResult result;
   if (!::mkdtemp(pattern.data())) {
@@ -82,6 +82,7 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
@@ -222,6 +223,11 @@ void Scenario::addImagedCard(const std::string& name, uint32_t board, uint32_t s
 RunResult Scenario::run(const std::string& program, const std::vector<std::string>& args,
                         const std::string& input) const {
   return runProgram(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root);
+}
+
+RunResult Scenario::runIn(const std::string& cwd, const std::string& program, const std::vector<std::string>& args,
+                          const std::string& input) const {
+  return runProgram(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd);
 }
 
 RunResult Scenario::sim(const std::string& command, const std::vector<std::string>& args) const {

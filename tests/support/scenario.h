@@ -47,6 +47,10 @@ class Scenario {
   // Runs a programme from binDir() with CORVANE_SIMHOST set to this host.
   RunResult run(const std::string& program, const std::vector<std::string>& args,
                 const std::string& input = std::string()) const;
+  // The same in another working directory (where burnkit looks for its
+  // image and writes its backups).
+  RunResult runIn(const std::string& cwd, const std::string& program, const std::vector<std::string>& args,
+                  const std::string& input = std::string()) const;
   // corvane-sim with this host's directory inserted after the command word.
   RunResult sim(const std::string& command, const std::vector<std::string>& args = {}) const;
   // corvane-sim check: the empty string when no protocol violation was
@@ -66,7 +70,7 @@ class Scenario {
 
 // Runs any executable with an environment variable set (empty name: none).
 RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                     const std::string& envName, const std::string& envValue);
+                     const std::string& envName, const std::string& envValue, const std::string& cwd = std::string());
 // The same, standard input empty and kept open, with SIGINT once standard
 // output holds waitFor.
 RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,

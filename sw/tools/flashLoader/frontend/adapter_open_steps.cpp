@@ -4,18 +4,15 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/board_tables.h"
-#include "sw/tools/flashLoader/frontend/not_available.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
-#include "sw/tools/flashLoader/hostglue/leftover_switch.h"
+#include "sw/tools/flashLoader/hostglue/driver_switch.h"
 
 int open_and_check_adapter(const std::string& interfaceName, uint32_t* port) {
   return check_adapter(interfaceName, port, g_xml_mode != 0);
 }
 
 int clear_leftover_driver_switch(const std::string& interfaceName) {
-  if (!leftover_driver_switch(interfaceName)) return 0;
-  not_available("Clearing a leftover quiescent-mode driver switch");
-  return 31;
+  return cv_driver_quiescent_mode(interfaceName);
 }
 
 int learn_board_type(uint32_t* boardType, uint32_t* portCount) {

@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/frontend/host_checks.h"
 #include "sw/tools/flashLoader/frontend/not_available.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/update/flash_upgrade.h"
+#include "sw/tools/flashLoader/update/user_restore.h"
 
 namespace {
 
@@ -16,14 +20,24 @@ bool refuse_32bit_process() {
   return true;
 }
 
-int run_update() {
+// Both operations that rewrite the whole flash first make sure the part
+// takes writes and that this is the 64-bit build.
+int writes_refused() {
+  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) return enabled;
   if (refuse_32bit_process()) return 31;
-  return not_available("The flash upgrade (-a, --all)");
+  return 0;
+}
+
+int run_update() {
+  if (int refused = writes_refused()) return refused;
+  int result = upgrade_adapter_flash(g_run.interfaceName, &g_run.port, g_run.imageName, g_run.versionCheck);
+  if (result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
+  return result;
 }
 
 int run_restore() {
-  if (refuse_32bit_process()) return 31;
-  return not_available("The flash restore (-r, --restore)");
+  if (int refused = writes_refused()) return refused;
+  return restore_from_backup(g_run.interfaceName, &g_run.port, g_run.imageName, g_run.versionCheck);
 }
 
 }  // namespace

@@ -1,0 +1,137 @@
+// The main job as an administrator runs it: burnkit -i PORT -a against a
+// board with older firmware, the backup it leaves, a restore from that
+// backup, and the recovery after a power cut in the middle of the write.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "simhost/machine/files.h"
+#include "simhost/provision/demo_package.h"
+#include "tests/support/scenario.h"
+
+namespace {
+
+using corvane_test::RunResult;
+using corvane_test::Scenario;
+
+const std::string kPort = "Local Area Connection";
+
+class BurnkitUpgradeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    simhost::CardSpec spec;
+    spec.name = "sfp";
+    spec.board = 0x26;
+    spec.subsys = 0x01264040;
+    spec.ports = 2;
+    spec.bus = 5;
+    spec.firmware = "4.0.500";
+    spec.serial = "CV12345678";
+    host_.addImagedCard(spec);
+    work_ = host_.root() + "/../work";
+    std::filesystem::create_directories(work_);
+    std::string error;
+    ASSERT_TRUE(simhost::writeSingleProductImage(work_ + "/quarry_romimage", "4.0.593", 0x26, 0x01264040, 0x42,
+                                                 &error))
+        << error;
+    original_ = flash();
+  }
+  void TearDown() override {
+    EXPECT_FALSE(std::filesystem::exists(host_.dir().tempDir() + "/corvane_lock_file"));
+    EXPECT_EQ(host_.violations(), "");
+  }
+
+  RunResult burnkit(const std::vector<std::string>& args, const std::string& input = std::string()) const {
+    return host_.runIn(work_, "burnkit", args, input);
+  }
+  std::string flash() const {
+    std::string dump = host_.root() + "/../dump.bin", bytes;
+    EXPECT_EQ(host_.sim("flash", {"sfp", "--dump", dump}).exitCode, 0u);
+    EXPECT_TRUE(simhost::readFile(dump, &bytes, nullptr));
+    return bytes;
+  }
+  std::string runningFirmware() const {
+    return nlohmann::json::parse(host_.sim("show", {"--json"}).out)["cards"][0]["firmware"];
+  }
+  // The backup files burnkit left in the working directory.
+  std::vector<std::string> backups() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(work_))
+      if (e.path().filename().string().rfind("flashbackup_", 0) == 0) names.push_back(e.path().string());
+    return names;
+  }
+  bool selfTestPasses() const {
+    RunResult r = burnkit({"-i", kPort, "-F"});
+    return r.exitCode == 0 && r.out.find("FLASH/NVRAM                 PASSED") != std::string::npos;
+  }
+
+  Scenario host_;
+  std::string work_;
+  std::string original_;
+};
+
+TEST_F(BurnkitUpgradeTest, UpgradeKeepsABackupAndTheRestoreBringsTheOldFlashBack) {
+  EXPECT_EQ(runningFirmware(), "4.0.500");
+  RunResult up = burnkit({"-i", kPort, "-a"}, "y\n");
+  ASSERT_EQ(up.exitCode, 0u) << up.out << up.err;
+  EXPECT_NE(up.out.find("NIC binary romimage found in"), std::string::npos) << up.out;
+  EXPECT_NE(up.out.find("Do you wish to upgrade? (Y/N) "), std::string::npos);
+  EXPECT_NE(up.out.find("Flashing completed successfully.\n"), std::string::npos) << up.out;
+  EXPECT_NE(up.out.find("Driver Loaded in Normal mode \n"), std::string::npos);
+  EXPECT_NE(flash(), original_);
+  EXPECT_EQ(runningFirmware(), "4.0.593");
+  EXPECT_TRUE(selfTestPasses());
+
+  std::vector<std::string> saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_NE(saved[0].find("flashbackup_CV12345678_v4.0.500_"), std::string::npos) << saved[0];
+  std::string backup;
+  ASSERT_TRUE(simhost::readFile(saved[0], &backup, nullptr));
+  EXPECT_EQ(backup, original_);
+
+  // Running the same upgrade again finds nothing to write.
+  RunResult again = burnkit({"-i", kPort, "-f", "-a"});
+  EXPECT_EQ(again.exitCode, 0u);
+  EXPECT_NE(again.out.find("Flash already up-to-date.\n"), std::string::npos) << again.out;
+
+  RunResult restore = burnkit({"-i", kPort, "-r", saved[0]}, "y\n");
+  ASSERT_EQ(restore.exitCode, 0u) << restore.out << restore.err;
+  EXPECT_NE(restore.out.find("Firmware version From Backup-file: 4.0.500\n"), std::string::npos) << restore.out;
+  EXPECT_EQ(flash(), original_);
+  EXPECT_EQ(runningFirmware(), "4.0.500");
+}
+
+TEST_F(BurnkitUpgradeTest, DeclinedAndDowngradedUpgradesWriteNothing) {
+  RunResult declined = burnkit({"-i", kPort, "-a"}, "n\n");
+  EXPECT_EQ(declined.exitCode, 0u);
+  EXPECT_NE(declined.err.find("Aborted by user's request\n"), std::string::npos) << declined.err;
+  std::string error;
+  ASSERT_TRUE(simhost::writeSingleProductImage(work_ + "/old_romimage", "4.0.400", 0x26, 0x01264040, 0x42, &error));
+  RunResult downgrade = burnkit({"-i", kPort, "-a", "old_romimage"});
+  EXPECT_EQ(downgrade.exitCode, 34u);
+  EXPECT_NE(downgrade.err.find("Downgrade of firmware is not allowed.\n"), std::string::npos) << downgrade.err;
+  EXPECT_EQ(flash(), original_);
+  EXPECT_TRUE(backups().empty());
+}
+
+// Power fails while sectors are being rewritten: the next run clears the
+// driver switch left behind, and the backup restores the board.
+TEST_F(BurnkitUpgradeTest, APowerCutMidWriteIsRecoveredFromTheBackup) {
+  ASSERT_EQ(host_.sim("fault", {"sfp", "--action", "kill", "--cmd", "51", "--after", "2000"}).exitCode, 0u);
+  RunResult cut = burnkit({"-i", kPort, "-f", "-a"});
+  EXPECT_EQ(cut.exitCode, 128u + 9u) << cut.out << cut.err;
+  EXPECT_NE(flash(), original_);
+  std::vector<std::string> saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  // The dead run's lock file is still there: the next run asks about it.
+  RunResult restore = burnkit({"-i", kPort, "-f", "-r", saved[0]}, "y\n");
+  ASSERT_EQ(restore.exitCode, 0u) << restore.out << restore.err;
+  EXPECT_NE(restore.out.find("Do you want to proceed anyway ? (Y/N) \n"), std::string::npos) << restore.out;
+  EXPECT_EQ(flash(), original_);
+  EXPECT_TRUE(selfTestPasses());
+  EXPECT_EQ(runningFirmware(), "4.0.500");
+}
+
+}  // namespace
