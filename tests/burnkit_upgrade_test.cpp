@@ -134,4 +134,28 @@ TEST_F(BurnkitUpgradeTest, APowerCutMidWriteIsRecoveredFromTheBackup) {
   EXPECT_EQ(runningFirmware(), "4.0.500");
 }
 
+// Ctrl+C while sectors are being written is refused with a warning and the
+// upgrade runs to the end. Every sector of the board differs from the new
+// picture, so that the write phase is long enough to be interrupted.
+TEST_F(BurnkitUpgradeTest, CtrlCDuringTheWritePhaseIsRefused) {
+  std::string old = original_;
+  for (size_t s = 0; s < 64; ++s) old[s * 0x10000 + 0x8000] ^= 0x01;
+  const std::string picture = host_.root() + "/../old.bin";
+  ASSERT_TRUE(simhost::writeFileAtomic(picture, old, nullptr));
+  ASSERT_EQ(host_.sim("flash", {"sfp", "--load", picture}).exitCode, 0u);
+
+  // The warning reaches the output with the first sector's progress, once
+  // the write is under way.
+  RunResult r = host_.runInterrupted("burnkit", {"-i", kPort, "-f", "-a"},
+                                     "Do not interrupt until operation is complete.\n", work_);
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_NE(r.out.find("Calling signal Handler, flash_write is [1]\n"
+                       "WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Flashing completed successfully.\n"), std::string::npos) << r.out;
+  EXPECT_EQ(runningFirmware(), "4.0.593");
+  EXPECT_TRUE(selfTestPasses());
+}
+
 }  // namespace

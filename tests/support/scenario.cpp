@@ -102,7 +102,7 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
 
 RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
                                 const std::string& waitFor, const std::string& envName,
-                                const std::string& envValue) {
+                                const std::string& envValue, const std::string& cwd) {
   std::string pattern = (std::filesystem::temp_directory_path() / "run_XXXXXX").string();
   RunResult result;
   int input[2];
@@ -123,6 +123,7 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
   posix_spawn_file_actions_addclose(&actions, input[1]);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
@@ -149,7 +150,7 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
       std::filesystem::remove_all(pattern);
       return result;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   ::kill(pid, SIGINT);
   int status = 0;
@@ -237,8 +238,8 @@ RunResult Scenario::sim(const std::string& command, const std::vector<std::strin
 }
 
 RunResult Scenario::runInterrupted(const std::string& program, const std::vector<std::string>& args,
-                                   const std::string& waitFor) const {
-  return runProgramInterrupted(binDir() + "/" + program, args, waitFor, "CORVANE_SIMHOST", dir_.root);
+                                   const std::string& waitFor, const std::string& cwd) const {
+  return runProgramInterrupted(binDir() + "/" + program, args, waitFor, "CORVANE_SIMHOST", dir_.root, cwd);
 }
 
 std::string Scenario::violations() const {

@@ -61,7 +61,7 @@ class Scenario {
   // programme's output until it ends. A programme that never shows it is
   // interrupted after a few seconds (a failure of the current test).
   RunResult runInterrupted(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& waitFor) const;
+                           const std::string& waitFor, const std::string& cwd = std::string()) const;
 
  private:
   std::string temp_;
@@ -75,6 +75,6 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
 // output holds waitFor.
 RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
                                 const std::string& waitFor, const std::string& envName,
-                                const std::string& envValue);
+                                const std::string& envValue, const std::string& cwd = std::string());
 
 }  // namespace corvane_test

@@ -1,0 +1,108 @@
+// What a whole upgrade costs (burnkit -i PORT -f -a IMAGE as a process, with
+// the simulated host's wait scale 0): a dual-port board whose every sector
+// differs from the new picture, so that all 64 sectors are erased, written
+// and verified, after the backup pass. The round-trip counter is the card's
+// driver call count per upgrade.
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "simhost/chip/card.h"
+#include "simhost/provision/demo_package.h"
+#include "simhost/provision/provision.h"
+
+namespace {
+
+class UpgradeBench {
+ public:
+  UpgradeBench() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "upgrade_bench_XXXXXX").string();
+    root_ = ::mkdtemp(pattern.data()) ? pattern : "";
+    if (root_.empty()) return;
+    simhost::HostDir dir(root_ + "/host");
+    simhost::CardSpec spec;
+    spec.name = "dual";
+    spec.board = 0x26;
+    spec.subsys = 0x01264040;
+    spec.ports = 2;
+    spec.bus = 3;
+    spec.firmware = "4.0.500";
+    spec.imageFile = root_ + "/old_romimage";
+    std::string error;
+    if (!simhost::createHost(dir, &error) ||
+        !simhost::writeSingleProductImage(spec.imageFile, spec.firmware, spec.board, spec.subsys, spec.chipRevision,
+                                          &error) ||
+        !simhost::addCard(dir, spec, &error) ||
+        !simhost::writeSingleProductImage(root_ + "/quarry_romimage", "4.0.593", spec.board, spec.subsys,
+                                          spec.chipRevision, &error)) {
+      error_ = error;
+      return;
+    }
+    hostDir_ = dir.root;
+    card_ = simhost::Card::open(dir.cardDir("dual"), &error);
+    if (!card_) {
+      error_ = error;
+      return;
+    }
+    // One byte changed in every sector outside the board's own areas, so
+    // that no sector of the old flash equals the new picture.
+    old_.assign(card_->flash().begin(), card_->flash().end());
+    for (size_t s = 0; s < 64; ++s) old_[s * 0x10000 + 0x8000] ^= 0x01;
+  }
+  ~UpgradeBench() {
+    card_.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  const std::string& error() const { return error_; }
+  std::string command() const {
+    return "cd '" + root_ + "' && CORVANE_SIMHOST='" + hostDir_ + "' '" CORVANE_BENCH_BIN_DIR
+           "/burnkit' -i 'Local Area Connection' -f -a > /dev/null 2>&1";
+  }
+  bool prepare() {
+    for (const auto& e : std::filesystem::directory_iterator(root_))
+      if (e.path().filename().string().rfind("flashbackup_", 0) == 0) std::filesystem::remove(e.path());
+    std::string error;
+    bool loaded = card_->loadFlashImage(old_, &error);
+    card_->resetStats();
+    return loaded;
+  }
+  simhost::Card& card() { return *card_; }
+
+ private:
+  std::string root_, hostDir_, error_;
+  std::shared_ptr<simhost::Card> card_;
+  std::vector<uint8_t> old_;
+};
+
+void BM_WholeBoardUpgrade(benchmark::State& state) {
+  static UpgradeBench bench;
+  if (!bench.error().empty()) return state.SkipWithError(bench.error().c_str());
+  double roundTrips = 0, wordReads = 0, wordWrites = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!bench.prepare()) return state.SkipWithError("the old flash does not load");
+    state.ResumeTiming();
+    if (std::system(bench.command().c_str()) != 0) return state.SkipWithError("the upgrade failed");
+    state.PauseTiming();
+    simhost::CardStats stats = bench.card().stats();
+    roundTrips += static_cast<double>(stats.total);
+    wordReads += static_cast<double>(stats.calls[50]);
+    wordWrites += static_cast<double>(stats.calls[51]);
+    state.ResumeTiming();
+  }
+  state.counters["round_trips"] = benchmark::Counter(roundTrips, benchmark::Counter::kAvgIterations);
+  state.counters["word_reads"] = benchmark::Counter(wordReads, benchmark::Counter::kAvgIterations);
+  state.counters["word_writes"] = benchmark::Counter(wordWrites, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_WholeBoardUpgrade)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();
