@@ -63,9 +63,10 @@ void carry_board_identity(const UserAreaRecord& flashUserArea, uint32_t boardTyp
   image.setWord(FlashLayout::kBoardTypeWord, boardType);
 }
 
-int carry_board_areas(const DeviceHandle& handle, const UserAreaRecord& flashUserArea, burnkit::FlashImage& image) {
-  std::span<uint8_t> bytes = image.bytes();
-  if (read_bytes(handle, bytes.subspan(FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize),
+int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> picture, const char* vnicLine,
+                                bool* vnicPresent) {
+  *vnicPresent = false;
+  if (read_bytes(handle, picture.subspan(FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize),
                  FlashLayout::kFeatureArea, true) != 0)
     return kUpdateFlashNotReadable;
 
@@ -79,12 +80,23 @@ int carry_board_areas(const DeviceHandle& handle, const UserAreaRecord& flashUse
     std::printf("No vNIC property area in romimage\n");
     return kUpdateOk;
   }
-  std::printf("Restoring vNIC property area...\n");
-  if (read_bytes(handle, bytes.subspan(FlashLayout::kVnicArea, vnicBytes), FlashLayout::kVnicArea, true) != 0) {
+  std::printf("%s", vnicLine);
+  if (read_bytes(handle, picture.subspan(FlashLayout::kVnicArea, vnicBytes), FlashLayout::kVnicArea, true) != 0) {
     std::fprintf(stderr, "Failed vNIC property area access\n");
     return kUpdateFlashNotReadable;
   }
-  copy_user_area_words(flashUserArea, UserArea::kFunctionMaskLow, 4, image);
-  copy_user_area_words(flashUserArea, UserArea::kFunctionMaskHigh, 4, image);
+  *vnicPresent = true;
+  return kUpdateOk;
+}
+
+int carry_board_areas(const DeviceHandle& handle, const UserAreaRecord& flashUserArea, burnkit::FlashImage& image) {
+  bool vnicPresent = false;
+  if (int read = read_feature_and_vnic_areas(handle, image.bytes(), "Restoring vNIC property area...\n", &vnicPresent);
+      read != kUpdateOk)
+    return read;
+  if (vnicPresent) {
+    copy_user_area_words(flashUserArea, UserArea::kFunctionMaskLow, 4, image);
+    copy_user_area_words(flashUserArea, UserArea::kFunctionMaskHigh, 4, image);
+  }
   return kUpdateOk;
 }

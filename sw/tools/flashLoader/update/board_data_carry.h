@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
@@ -26,6 +27,12 @@ void carry_board_identity(const UserAreaRecord& flashUserArea, uint32_t boardTyp
 // the function masks that go with it), read from the flash with progress.
 // 0, or 12 (after its line for the vNIC area) when a read failed.
 int carry_board_areas(const DeviceHandle& handle, const UserAreaRecord& flashUserArea, burnkit::FlashImage& image);
+
+// The flash's feature area and, when its header says it has one, its vNIC
+// area, read into a 4 MiB picture at their own offsets; vnicLine announces
+// the vNIC area. 0 (and *vnicPresent), or 12 after the failure's line.
+int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> picture, const char* vnicLine,
+                                bool* vnicPresent);
 
 // The bytes of the vNIC property area its 8-byte header announces (its
 // 16-bit size field counts 8-byte units); the area never reaches into the

@@ -102,28 +102,9 @@ int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, 
     return kUpdateOk;
   }
 
-  std::span<uint8_t> bytes(picture);
   std::printf("Restoring feature area...\n");
-  if (read_bytes(handle, bytes.subspan(FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize),
-                 FlashLayout::kFeatureArea, true) != 0)
-    return kUpdateFlashNotReadable;
-
-  uint32_t header[2] = {};
-  if (read_words(handle, FlashLayout::kVnicArea, header) != 0) {
-    std::fprintf(stderr, "Failed vNIC property header access\n");
-    return kUpdateFlashNotReadable;
-  }
-  const uint32_t vnicBytes = vnic_area_bytes(header[0], header[1]);
-  if (vnicBytes == 0) {
-    std::printf("No vNIC property area in romimage\n");
-    return kUpdateOk;
-  }
-  std::printf("Restoring vprop area...\n");
-  if (read_bytes(handle, bytes.subspan(FlashLayout::kVnicArea, vnicBytes), FlashLayout::kVnicArea, true) != 0) {
-    std::fprintf(stderr, "Failed vNIC property area access\n");
-    return kUpdateFlashNotReadable;
-  }
-  return kUpdateOk;
+  bool vnicPresent = false;
+  return read_feature_and_vnic_areas(handle, std::span<uint8_t>(picture), "Restoring vprop area...\n", &vnicPresent);
 }
 
 // Step: every sector erased and written from the picture. 0; 8 when the
