@@ -29,7 +29,7 @@ class BoardScenario : public ::testing::Test {
  protected:
   void TearDown() override { EXPECT_EQ(host_.violations(), ""); }
 
-  void add(const Board& b) {
+  void add(const Board& b, const std::string& firmware = "4.0.500") {
     simhost::CardSpec spec;
     spec.name = b.name;
     spec.board = b.board;
@@ -40,6 +40,7 @@ class BoardScenario : public ::testing::Test {
     spec.serial = b.serial;
     spec.mac = b.mac;
     spec.efuse = b.efuse;
+    spec.firmware = firmware;
     host_.addImagedCard(spec);
   }
 

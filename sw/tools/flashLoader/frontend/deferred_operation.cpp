@@ -5,8 +5,13 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
+#include "sw/tools/flashLoader/boardconfig/hardware_flags.h"
+#include "sw/tools/flashLoader/boardconfig/ncsi_setting.h"
+#include "sw/tools/flashLoader/boardconfig/pxe_setting.h"
+#include "sw/tools/flashLoader/boardconfig/setting_change.h"
+#include "sw/tools/flashLoader/boardconfig/wol_setting.h"
 #include "sw/tools/flashLoader/frontend/host_checks.h"
-#include "sw/tools/flashLoader/frontend/not_available.h"
+#include "sw/tools/flashLoader/frontend/port_prompt.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 #include "sw/tools/flashLoader/update/user_restore.h"
@@ -40,6 +45,76 @@ int run_restore() {
   return restore_from_backup(g_run.interfaceName, &g_run.port, g_run.imageName, g_run.versionCheck);
 }
 
+// The per-port settings ask which port on boards with more than one.
+bool choose_port() { return g_run.portCount == 1 || ask_port_number() == 0; }
+
+// The first generation of the chip has neither the wake-up logic nor the
+// hardware-flags word.
+bool refused_on_first_generation(const char* line) {
+  if (g_adapter.nicType != 2) return false;
+  std::fprintf(stderr, "%s", line);
+  return true;
+}
+
+// The lines a setting change ends with: done (on the stream the upgrade
+// wrapper reads it from), not supported on this board (null: the failure
+// line), failed.
+struct ChangeLines {
+  const char* done;
+  FILE* doneStream;
+  const char* notSupported;
+  const char* failed;
+};
+
+int writes_checked(const ChangeLines& lines) {
+  const int enabled = check_flash_writes_enabled(adapter_handle());
+  if (enabled != 0) std::fprintf(stderr, "%s", lines.failed);
+  return enabled;
+}
+
+int reported(int result, const ChangeLines& lines) {
+  if (result == 0) std::fprintf(lines.doneStream, "%s", lines.done);
+  else if (result == kSettingNotSupported && lines.notSupported) std::printf("%s", lines.notSupported);
+  else std::fprintf(stderr, "%s", lines.failed);
+  return result;
+}
+
+int run_pxe(bool on) {
+  const ChangeLines lines = on ? ChangeLines{"PXE : Enabled\n", stderr, "PXE Enable is not supported\n", "Failed to enable PXE\n"}
+                               : ChangeLines{"PXE : Disabled\n", stderr, "PXE Disable is not supported\n",
+                                             "Failed to disable PXE\n"};
+  if (int refused = writes_checked(lines)) return refused;
+  if (!choose_port()) return failure_status();
+  return reported(set_pxe(adapter_handle(), g_run.port, on), lines);
+}
+
+int run_ncsi(bool on) {
+  const ChangeLines lines = on ? ChangeLines{"NCSI : Enabled\n", stderr, "NCSI Enable is not supported\n",
+                                             "Failed to enable NCSI\n"}
+                               : ChangeLines{"NCSI : Disabled\n", stderr, "NCSI Disable is not supported\n",
+                                             "Failed to disable NCSI\n"};
+  if (int refused = writes_checked(lines)) return refused;
+  return reported(set_ncsi(adapter_handle(), on), lines);
+}
+
+int run_wol(bool on) {
+  if (refused_on_first_generation("WOL Not Supported on this hardware\n")) return kSettingNotSupported;
+  const ChangeLines lines = on ? ChangeLines{"WOL : Enabled\n", stdout, "WOL Enable not supported\n", "Failed to enable WOL\n"}
+                               : ChangeLines{"WOL : Disabled\n", stdout, nullptr, "Failed to disable WOL\n"};
+  if (int refused = writes_checked(lines)) return refused;
+  if (!choose_port()) return failure_status();
+  const DeviceHandle handle = adapter_handle();
+  return reported(on ? enable_wol(handle, g_run.port) : disable_wol(handle, g_run.port), lines);
+}
+
+int run_hardware_flags() {
+  if (refused_on_first_generation("Hardware flags not supported on this hardware\n")) return kSettingNotSupported;
+  const ChangeLines lines{"Hardware flags configuration successful\n", stdout, nullptr,
+                          "Failed to configure hardware flags\n"};
+  const int enabled = check_flash_writes_enabled(adapter_handle());
+  return reported(enabled != 0 ? enabled : set_hardware_flags(adapter_handle(), g_run.hwflags), lines);
+}
+
 }  // namespace
 
 int run_deferred_operation(int argc, char** argv, int firstNonOption) {
@@ -53,10 +128,9 @@ int run_deferred_operation(int argc, char** argv, int firstNonOption) {
   }
   if (op == kOpUpdate) return run_update();
   if (op == kOpRestore) return run_restore();
-  if (op == kOpPxeEnable || op == kOpPxeDisable) return not_available("Switching PXE boot (--pxe-on, --pxe-off)");
-  if (op == kOpNcsiEnable || op == kOpNcsiDisable)
-    return not_available("Switching NC-SI (--ncsi-on, --ncsi-off)");
-  if (op == kOpWolEnable || op == kOpWolDisable) return not_available("Switching wake-on-LAN (--wol-on, --wol-off)");
-  if (op == kOpHwFlags) return not_available("Setting the hardware flags (--hwflags)");
+  if (op == kOpPxeEnable || op == kOpPxeDisable) return run_pxe(op == kOpPxeEnable);
+  if (op == kOpNcsiEnable || op == kOpNcsiDisable) return run_ncsi(op == kOpNcsiEnable);
+  if (op == kOpWolEnable || op == kOpWolDisable) return run_wol(op == kOpWolEnable);
+  if (op == kOpHwFlags) return run_hardware_flags();
   return g_run.status;
 }

@@ -5,11 +5,12 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
+#include "sw/tools/flashLoader/discovery/discovery_run.h"
 #include "sw/tools/flashLoader/frontend/board_info_options.h"
 #include "sw/tools/flashLoader/frontend/burnkit_options.h"
 #include "sw/tools/flashLoader/frontend/host_checks.h"
 #include "sw/tools/flashLoader/frontend/interface_option.h"
-#include "sw/tools/flashLoader/frontend/not_available.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 
@@ -85,7 +86,10 @@ std::optional<int> handle_vnic_properties(int option) {
     std::fprintf(stderr, "Invalid option \n");
     return failure_status();
   }
-  return not_available(option == 'p' ? "Printing vNIC properties (-p)" : "Committing vNIC properties (-s)");
+  // A print or commit that failed must not end the run as a success.
+  const DeviceHandle handle = adapter_handle();
+  const int result = option == 'p' ? vnic_print(handle, g_run.port) : vnic_commit(handle, g_run.port);
+  return result != 0 ? result : g_run.status;
 }
 
 std::optional<int> handle_missing_argument(const OptionScan& scan) {
@@ -159,10 +163,10 @@ std::optional<int> handle_option(int option, const OptionScan& scan) {
       return handle_vnic_properties(option);
     case 'd':
     case 'D':
-      return not_available("The discovery report (-d, -D)");
+      return run_discovery(scan.argument);
     case 'u':
     case 'U':
-      return not_available("The upgrade from a discovery report (-u, -U)");
+      return run_report_upgrade(scan.argument);
     case kOptionMissingArgument:
       return handle_missing_argument(scan);
     default:

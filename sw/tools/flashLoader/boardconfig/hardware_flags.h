@@ -1,0 +1,15 @@
+// The user area's hardware-flags word, read by the upgrade wrapper: bit 31
+// says the tool wrote it, bits 0-1 hold the value.
+#pragma once
+
+#include <cstdint>
+
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+
+inline constexpr uint32_t kHardwareFlagsWritten = 0x80000000;
+
+// Writes 0x80000000 | (value & 3) by rewriting the board sector, then the
+// sector's digest. 0; 1 when the rewrite failed ("Failed to write user
+// area...", "Flash may be corrupted..."); 12 when the sector could not be
+// read (nothing erased); 13 when the digest update failed.
+int set_hardware_flags(const DeviceHandle& handle, uint32_t value);

@@ -1,0 +1,31 @@
+#include "sw/tools/flashLoader/boardconfig/ncsi_setting.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
+#include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
+#include "sw/tools/flashLoader/boardconfig/setting_change.h"
+
+namespace {
+
+constexpr uint32_t kNcsiOn = 0x9C51;
+
+}  // namespace
+
+int set_ncsi(const DeviceHandle& handle, bool on) {
+  if (read_subsystem_id(handle) != kBoardWithNcsi) return kSettingNotSupported;
+  std::printf("%s NCSI .......\n", on ? "Enabling" : "Disabling");
+
+  std::vector<uint32_t> sector;
+  if (read_crbinit_sector(handle, &sector) != 0) return kSettingReadFailed;
+  std::optional<size_t> index = crbinit_value_index(sector, kCrbinitNcsiSetting);
+  if (!index) return kSettingNotSupported;
+  if ((sector[*index] == kNcsiOn) == on) return 0;
+
+  sector[*index] = on ? kNcsiOn : 0;
+  UnprotectedFlash unprotected(handle);
+  if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
+  return refresh_crbinit_digests(handle);
+}

@@ -1,0 +1,81 @@
+#include "sw/tools/flashLoader/boardconfig/wol_setting.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
+#include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
+#include "sw/tools/flashLoader/boardconfig/setting_change.h"
+
+namespace {
+
+// Boards without the wake-up wiring.
+constexpr std::array<uint32_t, 6> kBoardsWithoutWol = {0x01234040, 0x01244040, 0x01264040,
+                                                       0x01354040, 0x171B103C, 0x1740103C};
+
+void set_live_bit(const DeviceHandle& handle, uint32_t bit, bool on) {
+  const uint32_t live = cvm_ppd_read(handle, kRegLiveWolMask);
+  if (((live & bit) != 0) == on) return;
+  cvm_ppd_write(handle, kRegLiveWolMask, on ? live | bit : live & ~bit);
+}
+
+// The table's WOL entry, or 12 / 38 when the sector cannot be read or
+// has none.
+int find_wol_entry(const DeviceHandle& handle, std::vector<uint32_t>* sector, size_t* index) {
+  if (read_crbinit_sector(handle, sector) != 0) return kSettingReadFailed;
+  std::optional<size_t> found = crbinit_value_index(*sector, kCrbinitWolMask);
+  if (!found) return kSettingNotSupported;
+  *index = *found;
+  return 0;
+}
+
+}  // namespace
+
+int enable_wol(const DeviceHandle& handle, uint32_t port) {
+  const uint32_t subsystem = read_subsystem_id(handle);
+  if (std::find(kBoardsWithoutWol.begin(), kBoardsWithoutWol.end(), subsystem) != kBoardsWithoutWol.end())
+    return kSettingNotSupported;
+  std::printf("Enabling WOL on port %d.......\n", static_cast<int>(port));
+
+  std::vector<uint32_t> sector;
+  size_t index = 0;
+  if (int found = find_wol_entry(handle, &sector, &index); found != 0) return found;
+  const uint32_t bit = 1u << (port % 32);
+  if (sector[index] & bit) {
+    std::printf("WOL on port %d is already enabled!\n", static_cast<int>(port));
+    set_live_bit(handle, bit, true);
+    return 0;
+  }
+  sector[index] |= bit;
+  UnprotectedFlash unprotected(handle);
+  if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
+  set_live_bit(handle, bit, true);
+  return refresh_crbinit_digests(handle);
+}
+
+int disable_wol(const DeviceHandle& handle, uint32_t port) {
+  std::printf("Disabling WOL on port %d.......\n", static_cast<int>(port));
+
+  std::vector<uint32_t> sector;
+  size_t index = 0;
+  if (int found = find_wol_entry(handle, &sector, &index); found != 0) return found;
+  const uint32_t bit = 1u << (port % 32);
+  if (!(sector[index] & bit)) {
+    std::printf("WOL is already disabled on port %d !\n", static_cast<int>(port));
+    set_live_bit(handle, bit, false);
+    return 0;
+  }
+  sector[index] &= ~bit;
+  int result = 0;
+  {
+    UnprotectedFlash unprotected(handle);
+    if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
+    result = refresh_crbinit_digests(handle);
+  }
+  set_live_bit(handle, bit, false);
+  return result;
+}

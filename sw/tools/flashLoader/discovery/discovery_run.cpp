@@ -1,0 +1,233 @@
+#include "sw/tools/flashLoader/discovery/discovery_run.h"
+
+#include <cstdio>
+#include <strings.h>
+#include <vector>
+
+#include "sw/tools/flashLoader/adapter/adapter_check.h"
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
+#include "sw/tools/flashLoader/adapter/mac_lookup.h"
+#include "sw/tools/flashLoader/adapter/write_protection.h"
+#include "sw/tools/flashLoader/boardconfig/board_report.h"
+#include "sw/tools/flashLoader/discovery/card_collection.h"
+#include "sw/tools/flashLoader/discovery/discovery_report_reader.h"
+#include "sw/tools/flashLoader/discovery/discovery_report_writer.h"
+#include "sw/tools/flashLoader/frontend/host_checks.h"
+#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/hostglue/board_count.h"
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/device_properties.h"
+#include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
+#include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/update/flash_upgrade.h"
+
+namespace {
+
+// A failed lookup of a card's place in the machine: the wrapper reads 0 as
+// a written report, so these end the run with the general failure code.
+constexpr int kLookupFailed = 31;
+constexpr size_t kReportAdapterMax = 512;
+
+// The adapter check as both report options use it: 0 to go on, -1 for a
+// port that is no Corvane port, or the code that ends the run.
+int check_port(const std::string& name, uint32_t* port) {
+  const int checked = check_adapter(name, port, g_xml_mode != 0);
+  if (checked == 12) std::fprintf(stderr, "Verifying flash...Failed.\n");
+  return checked;
+}
+
+// Finds the card's PCI location. nullopt to go on, or the code that ends
+// the run.
+std::optional<int> locate_card(DiscoveredCard* card) {
+  std::vector<std::string> instanceIds;
+  if (!Get_Instance_Id(card->interfaceName, &instanceIds)) {
+    std::printf("Get_Instance_Id Failed\n");
+    return kLookupFailed;
+  }
+  DeviceList devices;
+  if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
+    std::printf("SetupDiGetClassDevs Failed\n");
+    return kLookupFailed;
+  }
+  std::string driverKey;
+  if (!Read_Registry_XML(instanceIds, &driverKey)) {
+    std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
+    return kLookupFailed;
+  }
+  const size_t known = g_port_locations.size();
+  if (!FindDevice(devices, driverKey) || g_port_locations.size() == known) {
+    std::printf("FindDevice Failed\n");
+    return std::nullopt;
+  }
+  card->location = g_port_locations.back();
+  return std::nullopt;
+}
+
+bool already_found(const std::vector<DiscoveredCard>& cards, const std::string& identity) {
+  for (const DiscoveredCard& card : cards)
+    if (strcasecmp(card.identity.c_str(), identity.c_str()) == 0) return true;
+  return false;
+}
+
+// One entry per card: the first port of each card met in the interface
+// list. nullopt to go on, or the code that ends the run.
+std::optional<int> find_cards(std::vector<DiscoveredCard>* cards) {
+  build_interface_list();
+  const std::vector<std::string> names = g_interface_list;
+  for (const std::string& name : names) {
+    uint32_t port = 0;
+    int checked = check_port(name, &port);
+    if (checked == -1) continue;
+    if (checked != 0) return checked;
+    if (cv_driver_quiescent_mode(name) != 0) {
+      std::fprintf(stderr, "Clear settings...Failed.\n");
+      return 1;
+    }
+    checked = check_port(name, &port);
+    if (checked == -1) continue;
+    if (checked != 0) return checked;
+
+    DiscoveredCard card;
+    if (adapter_identity(adapter_handle(), &card.identity) != 0) {
+      std::fprintf(stderr, "Could not get serial id\n");
+      return -1;
+    }
+    if (already_found(*cards, card.identity)) continue;
+    card.interfaceName = name;
+    if (std::optional<int> end = locate_card(&card)) return end;
+    cards->push_back(std::move(card));
+  }
+  close_adapter();
+  return std::nullopt;
+}
+
+
+// Every port that opens as a Corvane adapter, with its card's addresses.
+std::vector<AdapterMacs> corvane_ports_with_macs() {
+  build_interface_list();
+  std::vector<AdapterMacs> kept;
+  for (const std::string& name : g_interface_list) {
+    if (kept.size() >= kReportAdapterMax) break;
+    uint32_t port = 0;
+    if (open_adapter(name, &port) == 0) {
+      AdapterMacList list;
+      if (get_adapter_mac_address(adapter_handle(), &list) != 0) {
+        std::printf("get_adapter_mac_address failed\n");
+      } else {
+        AdapterMacs entry{name, {}};
+        for (uint32_t i = 0; i < list.count && i < list.macs.size(); ++i) entry.macs.push_back(list.macs[i]);
+        kept.push_back(std::move(entry));
+      }
+    }
+    close_adapter();
+  }
+  return kept;
+}
+
+// Upgrades the card that owns the port. 0 when upgraded, a positive code
+// when its upgrade failed (the next card goes on); the code that ends the
+// run otherwise, in *end.
+int upgrade_selected_port(const std::string& name, std::optional<int>* end) {
+  uint32_t port = 0;
+  if (int checked = check_port(name, &port); checked != 0) {
+    *end = checked;
+    return checked;
+  }
+  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) {
+    *end = enabled;
+    return enabled;
+  }
+  if (cv_driver_quiescent_mode(name) != 0) {
+    std::fprintf(stderr, "Clear settings...Failed.\n");
+    *end = 1;
+    return 1;
+  }
+  close_adapter();
+  if (open_adapter(name, &port) != 0) {
+    *end = 31;
+    return 31;
+  }
+  uint32_t boardType = 0;
+  if (read_board_type(adapter_handle(), &boardType) != 0) {
+    std::fprintf(stderr, "Cannot get boardtype\n");
+    *end = 18;
+    return 18;
+  }
+  g_run.boardType = boardType;
+  g_run.portCount = board_port_count(boardType);
+  g_run.port = port;
+  if (!running_as_native_process()) {
+    std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
+    *end = 31;
+    return 31;
+  }
+  const int result = upgrade_adapter_flash(name, &g_run.port, g_run.imageName, g_run.versionCheck);
+  if (result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
+  return result;
+}
+
+}  // namespace
+
+std::optional<int> run_discovery(const std::string& fileName) {
+  const int boards = count_boards();
+  if (boards <= 0) return g_run.status;
+
+  std::vector<DiscoveredCard> cards;
+  if (std::optional<int> end = find_cards(&cards)) {
+    close_adapter();
+    return end;
+  }
+
+  std::vector<DiscoveredCard> examined;
+  for (DiscoveredCard& card : cards) {
+    uint32_t port = 0;
+    const int checked = check_port(card.interfaceName, &port);
+    if (checked == -1) continue;
+    if (checked != 0) {
+      close_adapter();
+      return checked;
+    }
+    collect_card_record(&card);
+    examined.push_back(std::move(card));
+  }
+  close_adapter();
+
+  if (write_discovery_report(fileName, examined) != 0) {
+    std::fprintf(stderr, "Failed to create XML file...\n");
+    return -1;
+  }
+  g_run.status = 0;
+  return std::nullopt;
+}
+
+std::optional<int> run_report_upgrade(const std::string& fileName) {
+  const std::vector<AdapterMacs> adapters = corvane_ports_with_macs();
+  if (adapters.empty()) {
+    std::printf("No Device Found for F/W upgrade.\n");
+    return 1;
+  }
+  g_xml_mode = 1;
+  std::vector<std::string> selection;
+  read_discovery_report(fileName, &selection);
+  if (selection.empty()) {
+    std::printf("No Device selected for F/W upgrade.\n");
+    return 1;
+  }
+
+  g_run.status = 0;
+  for (const std::string& macText : selection) {
+    std::string name;
+    if (find_interface_by_mac(macText, adapters, &name) != 0) {
+      g_run.status = 1;
+      continue;
+    }
+    std::optional<int> end;
+    const int result = upgrade_selected_port(name, &end);
+    close_adapter();
+    if (end) return end;
+    if (result != 0) g_run.status = result;
+  }
+  return std::nullopt;
+}
