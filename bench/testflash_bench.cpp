@@ -28,18 +28,18 @@ class BenchHost {
     root_ = ::mkdtemp(pattern.data()) ? pattern : "";
     if (root_.empty()) return;
     simhost::HostDir dir(root_ + "/host");
-    simhost::CardSpec spec;
-    spec.name = "dual";
-    spec.board = 0x26;
-    spec.subsys = 0x01264040;
-    spec.ports = 2;
-    spec.bus = 3;
-    spec.imageFile = root_ + "/romimage";
+    simhost::CardSpec order;
+    order.name = "dual";
+    order.board = 0x26;
+    order.subsys = 0x01264040;
+    order.ports = 2;
+    order.bus = 3;
+    order.imageFile = root_ + "/romimage";
     std::string error;
     if (!simhost::createHost(dir, &error) ||
-        !simhost::writeSingleProductImage(spec.imageFile, "4.0.593", spec.board, spec.subsys, spec.chipRevision,
+        !simhost::writeSingleProductImage(order.imageFile, "4.0.593", order.board, order.subsys, order.chipRevision,
                                           &error) ||
-        !simhost::addCard(dir, spec, &error)) {
+        !simhost::addCard(dir, order, &error)) {
       error_ = error;
       return;
     }

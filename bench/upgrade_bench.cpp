@@ -25,21 +25,21 @@ class UpgradeBench {
     root_ = ::mkdtemp(pattern.data()) ? pattern : "";
     if (root_.empty()) return;
     simhost::HostDir dir(root_ + "/host");
-    simhost::CardSpec spec;
-    spec.name = "dual";
-    spec.board = 0x26;
-    spec.subsys = 0x01264040;
-    spec.ports = 2;
-    spec.bus = 3;
-    spec.firmware = "4.0.500";
-    spec.imageFile = root_ + "/old_romimage";
+    simhost::CardSpec order;
+    order.name = "dual";
+    order.board = 0x26;
+    order.subsys = 0x01264040;
+    order.ports = 2;
+    order.bus = 3;
+    order.firmware = "4.0.500";
+    order.imageFile = root_ + "/old_romimage";
     std::string error;
     if (!simhost::createHost(dir, &error) ||
-        !simhost::writeSingleProductImage(spec.imageFile, spec.firmware, spec.board, spec.subsys, spec.chipRevision,
+        !simhost::writeSingleProductImage(order.imageFile, order.firmware, order.board, order.subsys, order.chipRevision,
                                           &error) ||
-        !simhost::addCard(dir, spec, &error) ||
-        !simhost::writeSingleProductImage(root_ + "/quarry_romimage", "4.0.593", spec.board, spec.subsys,
-                                          spec.chipRevision, &error)) {
+        !simhost::addCard(dir, order, &error) ||
+        !simhost::writeSingleProductImage(root_ + "/quarry_romimage", "4.0.593", order.board, order.subsys,
+                                          order.chipRevision, &error)) {
       error_ = error;
       return;
     }

@@ -30,18 +30,18 @@ class BoardScenario : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(host_.violations(), ""); }
 
   void add(const Board& b, const std::string& firmware = "4.0.500") {
-    simhost::CardSpec spec;
-    spec.name = b.name;
-    spec.board = b.board;
-    spec.subsys = b.subsys;
-    spec.ports = b.ports;
-    spec.bus = b.bus;
-    spec.chipRevision = b.chipRevision;
-    spec.serial = b.serial;
-    spec.mac = b.mac;
-    spec.efuse = b.efuse;
-    spec.firmware = firmware;
-    host_.addImagedCard(spec);
+    simhost::CardSpec order;
+    order.name = b.name;
+    order.board = b.board;
+    order.subsys = b.subsys;
+    order.ports = b.ports;
+    order.bus = b.bus;
+    order.chipRevision = b.chipRevision;
+    order.serial = b.serial;
+    order.mac = b.mac;
+    order.efuse = b.efuse;
+    order.firmware = firmware;
+    host_.addImagedCard(order);
   }
 
   corvane_test::RunResult burnkit(const std::vector<std::string>& args, const std::string& input = "") const {

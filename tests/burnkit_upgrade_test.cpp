@@ -21,15 +21,15 @@ const std::string kPort = "Local Area Connection";
 class BurnkitUpgradeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    simhost::CardSpec spec;
-    spec.name = "sfp";
-    spec.board = 0x26;
-    spec.subsys = 0x01264040;
-    spec.ports = 2;
-    spec.bus = 5;
-    spec.firmware = "4.0.500";
-    spec.serial = "CV12345678";
-    host_.addImagedCard(spec);
+    simhost::CardSpec order;
+    order.name = "sfp";
+    order.board = 0x26;
+    order.subsys = 0x01264040;
+    order.ports = 2;
+    order.bus = 5;
+    order.firmware = "4.0.500";
+    order.serial = "CV12345678";
+    host_.addImagedCard(order);
     work_ = host_.root() + "/../work";
     std::filesystem::create_directories(work_);
     std::string error;

@@ -30,7 +30,7 @@ std::string oneLine(std::string text) {
 
 }  // namespace
 
-bool flashFromImage(const std::string& imageFile, const CardSpec& spec, std::vector<uint8_t>* flash,
+bool flashFromImage(const std::string& imageFile, const CardSpec& order, std::vector<uint8_t>* flash,
                     std::string* error) {
   auto fail = [&](const std::string& text) {
     if (error) *error = "--image " + imageFile + ": " + text;
@@ -42,8 +42,8 @@ bool flashFromImage(const std::string& imageFile, const CardSpec& spec, std::vec
 
   burnkit::MessageLog log;
   burnkit::FlashImage picture;
-  if (burnkit::findProductAndBuild(*source, log, picture, spec.subsys >> 16, spec.subsys & 0xFFFF, spec.chipRevision,
-                                   spec.board) != 0)
+  if (burnkit::findProductAndBuild(*source, log, picture, order.subsys >> 16, order.subsys & 0xFFFF, order.chipRevision,
+                                   order.board) != 0)
     return fail(oneLine(log.lines()));
 
   carryBoardData(*flash, picture);

@@ -35,7 +35,7 @@ class CardImageTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(root_); }
 
-  CardSpec spec(uint32_t board, uint32_t subsys, uint32_t ports) const {
+  CardSpec order(uint32_t board, uint32_t subsys, uint32_t ports) const {
     CardSpec s;
     s.name = "card";
     s.board = board;
@@ -63,7 +63,7 @@ class CardImageTest : public ::testing::Test {
 
 TEST_F(CardImageTest, CardTakesThePictureAndKeepsItsOwnData) {
   std::string error;
-  ASSERT_TRUE(addCard(*dir_, spec(0x26, 0x01264040, 2), &error)) << error;
+  ASSERT_TRUE(addCard(*dir_, order(0x26, 0x01264040, 2), &error)) << error;
   std::shared_ptr<Card> card = Card::open(dir_->cardDir("card"), &error);
   ASSERT_TRUE(card) << error;
   std::span<const uint8_t> flash = card->flash();
@@ -86,7 +86,7 @@ TEST_F(CardImageTest, CardTakesThePictureAndKeepsItsOwnData) {
 
 TEST_F(CardImageTest, ExtraMacSlotsOfBoard80AreCarried) {
   std::string error;
-  ASSERT_TRUE(addCard(*dir_, spec(0x80, 0x3251103C, 4), &error)) << error;
+  ASSERT_TRUE(addCard(*dir_, order(0x80, 0x3251103C, 4), &error)) << error;
   std::shared_ptr<Card> card = Card::open(dir_->cardDir("card"), &error);
   ASSERT_TRUE(card) << error;
   std::span<const uint8_t> flash = card->flash();
@@ -102,14 +102,14 @@ TEST_F(CardImageTest, RefusedImagesLeaveNoCard) {
   std::string error;
   ASSERT_TRUE(writeFileAtomic(root_ + "/damaged", std::string(damaged.begin(), damaged.end()), &error));
   struct Case {
-    CardSpec spec;
+    CardSpec order;
     std::string error;
   };
-  CardSpec otherRevision = spec(0x26, 0x01264040, 2);
+  CardSpec otherRevision = order(0x26, 0x01264040, 2);
   otherRevision.chipRevision = 0x41;
-  CardSpec damagedImage = spec(0x26, 0x01264040, 2);
+  CardSpec damagedImage = order(0x26, 0x01264040, 2);
   damagedImage.imageFile = root_ + "/damaged";
-  CardSpec missing = spec(0x26, 0x01264040, 2);
+  CardSpec missing = order(0x26, 0x01264040, 2);
   missing.imageFile = root_ + "/missing";
   const Case cases[] = {
       {otherRevision,
@@ -119,7 +119,7 @@ TEST_F(CardImageTest, RefusedImagesLeaveNoCard) {
       {missing, "--image " + root_ + "/missing: No such file or directory"},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(addCard(*dir_, c.spec, &error));
+    EXPECT_FALSE(addCard(*dir_, c.order, &error));
     EXPECT_EQ(error, c.error);
     EXPECT_FALSE(std::filesystem::exists(dir_->cardDir("card")));
   }

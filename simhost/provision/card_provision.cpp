@@ -51,17 +51,17 @@ void putMacSlot(std::vector<uint8_t>& flash, uint32_t slot, const MacAddress& ma
   flash[at + 6] = flash[at + 7] = 0;
 }
 
-std::vector<uint8_t> factoryFlash(const CardSpec& spec, uint32_t firmware, const std::string& serial,
+std::vector<uint8_t> factoryFlash(const CardSpec& order, uint32_t firmware, const std::string& serial,
                                   const std::vector<MacAddress>& macs) {
   std::vector<uint8_t> flash(kFlashSize, kFlashErasedByte);
-  putWord(flash, kBoardTypeWord, spec.board);
+  putWord(flash, kBoardTypeWord, order.board);
   putWord(flash, kFlashFirmwareVersionOffset,
           (firmware >> 24) | ((firmware >> 16) & 0xFF) << 8 | (firmware & 0xFFFF) << 16);
-  putWord(flash, kSubsystemWord, spec.subsys);
+  putWord(flash, kSubsystemWord, order.subsys);
   for (size_t i = 0; i < 32; ++i) flash[kSerialNumber + i] = i < serial.size() ? serial[i] : 0;
   for (uint32_t p = 0; p < macs.size(); ++p) {
     putMacSlot(flash, p, macs[p]);
-    if (spec.board == 0x80) putMacSlot(flash, kExtraMacSlot + p, macs[p]);
+    if (order.board == 0x80) putMacSlot(flash, kExtraMacSlot + p, macs[p]);
   }
   return flash;
 }
@@ -99,28 +99,28 @@ bool validName(const std::string& name) {
 
 bool isZ3Revision(uint8_t rev) { return rev == 0x30 || rev == 0x32 || rev >= 0x40; }
 
-std::string instanceIdOf(const CardSpec& spec, uint32_t function) {
+std::string instanceIdOf(const CardSpec& order, uint32_t function) {
   char text[160];
   std::snprintf(text, sizeof text, "PCI\\VEN_4040&DEV_0100&SUBSYS_%08X&REV_%02X\\4&%08X&0&%02X%02X",
-                spec.subsys, spec.chipRevision, static_cast<unsigned>(stableHash(spec.name) & 0xFFFFFFFF),
-                spec.device * 8 + function, 0);
+                order.subsys, order.chipRevision, static_cast<unsigned>(stableHash(order.name) & 0xFFFFFFFF),
+                order.device * 8 + function, 0);
   return text;
 }
 
-DeviceRecord portDevice(const CardSpec& spec, uint32_t port, const std::string& guid,
+DeviceRecord portDevice(const CardSpec& order, uint32_t port, const std::string& guid,
                         const std::string& driverKey) {
   char subsysId[80];
-  std::snprintf(subsysId, sizeof subsysId, "PCI\\VEN_4040&DEV_0100&SUBSYS_%08X", spec.subsys);
+  std::snprintf(subsysId, sizeof subsysId, "PCI\\VEN_4040&DEV_0100&SUBSYS_%08X", order.subsys);
   DeviceRecord d;
-  d.instanceId = instanceIdOf(spec, port);
+  d.instanceId = instanceIdOf(order, port);
   d.classGuid = kNetClassGuid;
   d.enumerator = "PCI";
   d.hardwareIds = {d.instanceId.substr(0, d.instanceId.find('\\', 4)), subsysId,
                    "PCI\\VEN_4040&DEV_0100&CC_020000", "PCI\\VEN_4040&DEV_0100&CC_0200"};
   d.driverKey = driverKey;
-  d.location = locationText(spec.bus, spec.device, port);
-  d.description = boardDescription(spec.board);
-  d.card = spec.name;
+  d.location = locationText(order.bus, order.device, port);
+  d.description = boardDescription(order.board);
+  d.card = order.name;
   d.port = static_cast<int>(port);
   d.guid = guid;
   return d;
@@ -140,56 +140,56 @@ bool parseMacAddress(const std::string& text, MacAddress* mac) {
   return true;
 }
 
-bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error) {
-  if (!validName(spec.name)) return fail(error, "card name must be 1-64 letters, digits, '-' or '_'");
-  if (spec.ports < 1 || spec.ports > kMaxCardPorts)
+bool addCard(const HostDir& dir, const CardSpec& order, std::string* error) {
+  if (!validName(order.name)) return fail(error, "card name must be 1-64 letters, digits, '-' or '_'");
+  if (order.ports < 1 || order.ports > kMaxCardPorts)
     return fail(error, "a card has 1 to " + std::to_string(kMaxCardPorts) + " ports");
-  if (spec.bus > 255 || spec.device > 31) return fail(error, "bus must be 0-255 and device 0-31");
-  if (std::filesystem::exists(dir.cardDir(spec.name))) return fail(error, "card " + spec.name + " already exists");
+  if (order.bus > 255 || order.device > 31) return fail(error, "bus must be 0-255 and device 0-31");
+  if (std::filesystem::exists(dir.cardDir(order.name))) return fail(error, "card " + order.name + " already exists");
   uint32_t driver, firmware;
-  if (!parseVersionWord(spec.driver, &driver)) return fail(error, "bad driver version " + spec.driver);
-  if (!parseVersionWord(spec.firmware, &firmware)) return fail(error, "bad firmware version " + spec.firmware);
-  if (spec.dialect != "standard" && spec.dialect != "alternate")
+  if (!parseVersionWord(order.driver, &driver)) return fail(error, "bad driver version " + order.driver);
+  if (!parseVersionWord(order.firmware, &firmware)) return fail(error, "bad firmware version " + order.firmware);
+  if (order.dialect != "standard" && order.dialect != "alternate")
     return fail(error, "dialect must be standard or alternate");
-  std::string serial = spec.serial.value_or("CV" + std::to_string(10000000 + stableHash(spec.name) % 90000000));
+  std::string serial = order.serial.value_or("CV" + std::to_string(10000000 + stableHash(order.name) % 90000000));
   if (serial.size() > 32) return fail(error, "a serial number has at most 32 characters");
 
   DeviceStore devices(dir);
   DeviceTable table;
   if (!devices.load(&table, error)) return false;
-  if (busTaken(table, spec.bus)) return fail(error, "PCI bus " + std::to_string(spec.bus) + " is taken");
+  if (busTaken(table, order.bus)) return fail(error, "PCI bus " + std::to_string(order.bus) + " is taken");
 
-  MacAddress base = spec.mac.value_or(MacAddress{0x02, 0xC0, 0x4A, static_cast<uint8_t>(stableHash(spec.name)),
-                                                  static_cast<uint8_t>(stableHash(spec.name) >> 8), 0x10});
+  MacAddress base = order.mac.value_or(MacAddress{0x02, 0xC0, 0x4A, static_cast<uint8_t>(stableHash(order.name)),
+                                                  static_cast<uint8_t>(stableHash(order.name) >> 8), 0x10});
   std::vector<MacAddress> macs;
-  for (uint32_t p = 0; p < spec.ports; ++p) macs.push_back(addToMac(base, p));
+  for (uint32_t p = 0; p < order.ports; ++p) macs.push_back(addToMac(base, p));
 
   CardConfig config;
-  config.name = spec.name;
-  config.board = spec.board;
-  config.boardTypeRegister = spec.board;
-  config.subsys = spec.subsys;
-  config.chipRevision = spec.chipRevision;
-  config.efuse = spec.efuse.value_or(isZ3Revision(spec.chipRevision) ? stableHash(spec.name + "#efuse") : 0);
+  config.name = order.name;
+  config.board = order.board;
+  config.boardTypeRegister = order.board;
+  config.subsys = order.subsys;
+  config.chipRevision = order.chipRevision;
+  config.efuse = order.efuse.value_or(isZ3Revision(order.chipRevision) ? stableHash(order.name + "#efuse") : 0);
   config.driverVersion = driver;
-  config.dialect = spec.dialect == "alternate" ? DriverDialect::kAlternate : DriverDialect::kStandard;
-  config.bus = spec.bus;
-  config.device = spec.device;
-  for (uint32_t p = 0; p < spec.ports; ++p)
-    config.ports.push_back({p, p, stableGuid(spec.name + "#port" + std::to_string(p))});
+  config.dialect = order.dialect == "alternate" ? DriverDialect::kAlternate : DriverDialect::kStandard;
+  config.bus = order.bus;
+  config.device = order.device;
+  for (uint32_t p = 0; p < order.ports; ++p)
+    config.ports.push_back({p, p, stableGuid(order.name + "#port" + std::to_string(p))});
   if (!validateCardConfig(config, error)) return false;
 
   std::map<uint32_t, uint32_t> registers{{0x08202188, 0}};
-  if (spec.board == 0x22) putMacRegisters(registers, macs);
-  std::vector<uint8_t> flash = factoryFlash(spec, firmware, serial, macs);
+  if (order.board == 0x22) putMacRegisters(registers, macs);
+  std::vector<uint8_t> flash = factoryFlash(order, firmware, serial, macs);
   // From an image, the firmware and everything else is the image's; only
   // the board's own data comes from the factory flash.
-  if (!spec.imageFile.empty() && !flashFromImage(spec.imageFile, spec, &flash, error)) return false;
-  if (!Card::create(dir.cardDir(spec.name), config, registers, flash, error)) return false;
+  if (!order.imageFile.empty() && !flashFromImage(order.imageFile, order, &flash, error)) return false;
+  if (!Card::create(dir.cardDir(order.name), config, registers, flash, error)) return false;
   // From here on a failure takes the card away again, so that no half-made
   // card is left behind.
   auto undo = [&](bool ok) {
-    if (!ok) std::filesystem::remove_all(dir.cardDir(spec.name));
+    if (!ok) std::filesystem::remove_all(dir.cardDir(order.name));
     return ok;
   };
 
@@ -200,12 +200,12 @@ bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error) {
           NetFunctionRegistration f;
           f.guid = port.guid;
           f.connection = nextConnectionName(tree);
-          f.instanceId = instanceIdOf(spec, port.function);
-          f.description = boardDescription(spec.board);
+          f.instanceId = instanceIdOf(order, port.function);
+          f.description = boardDescription(order.board);
           f.provider = "Corvane";
           f.matchingDeviceId = "pci\\ven_4040&dev_0100";
-          f.driverVersion = spec.driver + ".0";
-          records.push_back(portDevice(spec, port.port, port.guid, registerNetFunction(tree, f)));
+          f.driverVersion = order.driver + ".0";
+          records.push_back(portDevice(order, port.port, port.guid, registerNetFunction(tree, f)));
         }
         return true;
       },
@@ -219,14 +219,14 @@ bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error) {
       error));
 }
 
-bool addNic(const HostDir& dir, const NicSpec& spec, std::string* error) {
-  if (spec.vendor > 0xFFFF || spec.device > 0xFFFF) return fail(error, "vendor and device are 16-bit ids");
-  if (spec.connection.empty()) return fail(error, "an adapter needs a connection name");
+bool addNic(const HostDir& dir, const NicSpec& order, std::string* error) {
+  if (order.vendor > 0xFFFF || order.device > 0xFFFF) return fail(error, "vendor and device are 16-bit ids");
+  if (order.connection.empty()) return fail(error, "an adapter needs a connection name");
   DeviceStore devices(dir);
   DeviceTable table;
   if (!devices.load(&table, error)) return false;
-  uint32_t bus = spec.bus.value_or(1);
-  if (!spec.bus) {
+  uint32_t bus = order.bus.value_or(1);
+  if (!order.bus) {
     while (busTaken(table, bus)) ++bus;
   } else if (busTaken(table, bus)) {
     return fail(error, "PCI bus " + std::to_string(bus) + " is taken");
@@ -234,8 +234,8 @@ bool addNic(const HostDir& dir, const NicSpec& spec, std::string* error) {
   if (bus > 255) return fail(error, "no free PCI bus");
 
   char ids[96];
-  std::snprintf(ids, sizeof ids, "PCI\\VEN_%04X&DEV_%04X", spec.vendor, spec.device);
-  std::string seed = std::string(ids) + "#" + spec.connection;
+  std::snprintf(ids, sizeof ids, "PCI\\VEN_%04X&DEV_%04X", order.vendor, order.device);
+  std::string seed = std::string(ids) + "#" + order.connection;
   DeviceRecord d;
   char instance[160];
   std::snprintf(instance, sizeof instance, "%s&SUBSYS_00000000&REV_01\\4&%08X&0&0000", ids,
@@ -250,14 +250,14 @@ bool addNic(const HostDir& dir, const NicSpec& spec, std::string* error) {
 
   bool registered = RegistryStore(dir).update(
       [&](RegistryTree& tree) {
-        if (connectionNameTaken(tree, spec.connection)) {
-          if (error) *error = "connection name \"" + spec.connection + "\" is taken";
+        if (connectionNameTaken(tree, order.connection)) {
+          if (error) *error = "connection name \"" + order.connection + "\" is taken";
           return false;
         }
         char matching[64];
-        std::snprintf(matching, sizeof matching, "pci\\ven_%04x&dev_%04x", spec.vendor, spec.device);
+        std::snprintf(matching, sizeof matching, "pci\\ven_%04x&dev_%04x", order.vendor, order.device);
         d.driverKey = registerNetFunction(
-            tree, {d.guid, spec.connection, d.instanceId, d.description, "Other Maker", matching, "1.0.0.0"});
+            tree, {d.guid, order.connection, d.instanceId, d.description, "Other Maker", matching, "1.0.0.0"});
         return true;
       },
       error);

@@ -28,22 +28,22 @@ bool createDemoHost(const HostDir& dir, std::string* error) {
       {"lom29", 0x29, 0x705A103C, 4, 8, 0x42, "4.0.585"},
   };
   for (const DemoCard& c : cards) {
-    CardSpec spec;
-    spec.name = c.name;
-    spec.board = c.board;
-    spec.subsys = c.subsys;
-    spec.ports = c.ports;
-    spec.bus = c.bus;
-    spec.chipRevision = c.chipRevision;
-    spec.firmware = c.firmware;
+    CardSpec order;
+    order.name = c.name;
+    order.board = c.board;
+    order.subsys = c.subsys;
+    order.ports = c.ports;
+    order.bus = c.bus;
+    order.chipRevision = c.chipRevision;
+    order.firmware = c.firmware;
     // Each board's flash is what the older release of its product put
     // there, so that an upgrade rewrites the sectors that changed and no
     // others, and a flash self-test passes before it.
-    spec.imageFile = dir.tempDir() + "/" + c.name + "_romimage";
-    bool added = writeSingleProductImage(spec.imageFile, c.firmware, c.board, c.subsys, c.chipRevision, error) &&
-                 addCard(dir, spec, error);
+    order.imageFile = dir.tempDir() + "/" + c.name + "_romimage";
+    bool added = writeSingleProductImage(order.imageFile, c.firmware, c.board, c.subsys, c.chipRevision, error) &&
+                 addCard(dir, order, error);
     std::error_code ignored;
-    std::filesystem::remove(spec.imageFile, ignored);
+    std::filesystem::remove(order.imageFile, ignored);
     if (!added) return false;
   }
   NicSpec other;

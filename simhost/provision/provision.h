@@ -38,7 +38,7 @@ struct CardSpec {
 // Adds a card: its functions to devices.json and the registry (one
 // connection per port), and its card directory with a flash that carries
 // the serial number, MAC slots, firmware version and board type word.
-bool addCard(const HostDir& dir, const CardSpec& spec, std::string* error);
+bool addCard(const HostDir& dir, const CardSpec& order, std::string* error);
 
 struct NicSpec {
   uint32_t vendor = 0;
@@ -47,7 +47,7 @@ struct NicSpec {
   std::optional<uint32_t> bus;  // default: the first bus no function uses
 };
 
-bool addNic(const HostDir& dir, const NicSpec& spec, std::string* error);
+bool addNic(const HostDir& dir, const NicSpec& order, std::string* error);
 
 // Several Corvane boards of different types at an older firmware and one
 // other maker's adapter.

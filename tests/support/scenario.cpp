@@ -180,45 +180,45 @@ Scenario::~Scenario() {
   if (!temp_.empty()) std::filesystem::remove_all(temp_);
 }
 
-void Scenario::addCard(const simhost::CardSpec& spec) {
+void Scenario::addCard(const simhost::CardSpec& order) {
   std::string error;
-  EXPECT_TRUE(simhost::addCard(dir_, spec, &error)) << error;
+  EXPECT_TRUE(simhost::addCard(dir_, order, &error)) << error;
 }
 
-void Scenario::addNic(const simhost::NicSpec& spec) {
+void Scenario::addNic(const simhost::NicSpec& order) {
   std::string error;
-  EXPECT_TRUE(simhost::addNic(dir_, spec, &error)) << error;
+  EXPECT_TRUE(simhost::addNic(dir_, order, &error)) << error;
 }
 
 void Scenario::addCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports, uint32_t bus) {
-  simhost::CardSpec spec;
-  spec.name = name;
-  spec.board = board;
-  spec.subsys = subsys;
-  spec.ports = ports;
-  spec.bus = bus;
-  addCard(spec);
+  simhost::CardSpec order;
+  order.name = name;
+  order.board = board;
+  order.subsys = subsys;
+  order.ports = ports;
+  order.bus = bus;
+  addCard(order);
 }
 
-void Scenario::addImagedCard(simhost::CardSpec spec) {
+void Scenario::addImagedCard(simhost::CardSpec order) {
   std::string error;
-  spec.imageFile = temp_ + "/" + spec.name + "_romimage";
-  ASSERT_TRUE(simhost::writeSingleProductImage(spec.imageFile, spec.firmware, spec.board, spec.subsys,
-                                               spec.chipRevision, &error))
+  order.imageFile = temp_ + "/" + order.name + "_romimage";
+  ASSERT_TRUE(simhost::writeSingleProductImage(order.imageFile, order.firmware, order.board, order.subsys,
+                                               order.chipRevision, &error))
       << error;
-  addCard(spec);
-  std::filesystem::remove(spec.imageFile);
+  addCard(order);
+  std::filesystem::remove(order.imageFile);
 }
 
 void Scenario::addImagedCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports,
                              uint32_t bus) {
-  simhost::CardSpec spec;
-  spec.name = name;
-  spec.board = board;
-  spec.subsys = subsys;
-  spec.ports = ports;
-  spec.bus = bus;
-  addImagedCard(spec);
+  simhost::CardSpec order;
+  order.name = name;
+  order.board = board;
+  order.subsys = subsys;
+  order.ports = ports;
+  order.bus = bus;
+  addImagedCard(order);
 }
 
 RunResult Scenario::run(const std::string& program, const std::vector<std::string>& args,

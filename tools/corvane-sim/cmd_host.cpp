@@ -143,18 +143,18 @@ int cmdAddCard(const Args& args) {
   if (a.words.size() != 2) return usage(kAddCardUsage);
   for (const char* required : {"board", "subsys", "ports", "bus"})
     if (!a.has(required)) return usage(kAddCardUsage, std::string("--") + required + " is required");
-  simhost::CardSpec spec;
-  spec.name = a.words[1];
+  simhost::CardSpec order;
+  order.name = a.words[1];
   uint64_t n;
   struct Field {
     const char* name;
     uint64_t max;
     uint32_t* target;
-  } fields[] = {{"board", UINT32_MAX, &spec.board},
-                {"subsys", UINT32_MAX, &spec.subsys},
-                {"ports", 8, &spec.ports},
-                {"bus", 255, &spec.bus},
-                {"device", 31, &spec.device}};
+  } fields[] = {{"board", UINT32_MAX, &order.board},
+                {"subsys", UINT32_MAX, &order.subsys},
+                {"ports", 8, &order.ports},
+                {"bus", 255, &order.bus},
+                {"device", 31, &order.device}};
   for (const Field& f : fields) {
     if (!a.has(f.name)) continue;
     if (!parseBounded(*a.get(f.name), f.max, &n)) return usage(kAddCardUsage, std::string("bad --") + f.name);
@@ -162,25 +162,25 @@ int cmdAddCard(const Args& args) {
   }
   if (a.has("chiprev")) {
     if (!parseBounded(*a.get("chiprev"), 255, &n)) return usage(kAddCardUsage, "bad --chiprev");
-    spec.chipRevision = static_cast<uint8_t>(n);
+    order.chipRevision = static_cast<uint8_t>(n);
   }
   if (a.has("efuse")) {
     if (!parseBounded(*a.get("efuse"), UINT64_MAX, &n)) return usage(kAddCardUsage, "bad --efuse");
-    spec.efuse = n;
+    order.efuse = n;
   }
   if (a.has("mac")) {
     simhost::MacAddress mac;
     if (!simhost::parseMacAddress(*a.get("mac"), &mac)) return usage(kAddCardUsage, "bad --mac");
-    spec.mac = mac;
+    order.mac = mac;
   }
-  if (a.has("driver")) spec.driver = *a.get("driver");
-  if (a.has("firmware")) spec.firmware = *a.get("firmware");
-  if (a.has("dialect")) spec.dialect = *a.get("dialect");
-  if (a.has("serial")) spec.serial = *a.get("serial");
-  if (a.has("image")) spec.imageFile = *a.get("image");
+  if (a.has("driver")) order.driver = *a.get("driver");
+  if (a.has("firmware")) order.firmware = *a.get("firmware");
+  if (a.has("dialect")) order.dialect = *a.get("dialect");
+  if (a.has("serial")) order.serial = *a.get("serial");
+  if (a.has("image")) order.imageFile = *a.get("image");
   simhost::HostDir dir(a.words[0]);
   if (!simhost::checkHost(dir, &error)) return failure(error);
-  return simhost::addCard(dir, spec, &error) ? 0 : failure(error);
+  return simhost::addCard(dir, order, &error) ? 0 : failure(error);
 }
 
 int cmdAddNic(const Args& args) {
@@ -190,23 +190,23 @@ int cmdAddNic(const Args& args) {
     return usage(kAddNicUsage, error);
   if (a.words.size() != 1 || !a.has("vendor") || !a.has("device") || !a.has("connection"))
     return usage(kAddNicUsage);
-  simhost::NicSpec spec;
+  simhost::NicSpec order;
   uint64_t n;
   // PCI ids are written in hexadecimal, with or without 0x.
-  for (auto [name, target] : {std::pair{"vendor", &spec.vendor}, std::pair{"device", &spec.device}}) {
+  for (auto [name, target] : {std::pair{"vendor", &order.vendor}, std::pair{"device", &order.device}}) {
     std::string text = *a.get(name);
     if (text.compare(0, 2, "0x") != 0 && text.compare(0, 2, "0X") != 0) text = "0x" + text;
     if (!parseBounded(text, 0xFFFF, &n)) return usage(kAddNicUsage, std::string("bad --") + name);
     *target = static_cast<uint32_t>(n);
   }
-  spec.connection = *a.get("connection");
+  order.connection = *a.get("connection");
   if (a.has("bus")) {
     if (!parseBounded(*a.get("bus"), 255, &n)) return usage(kAddNicUsage, "bad --bus");
-    spec.bus = static_cast<uint32_t>(n);
+    order.bus = static_cast<uint32_t>(n);
   }
   simhost::HostDir dir(a.words[0]);
   if (!simhost::checkHost(dir, &error)) return failure(error);
-  return simhost::addNic(dir, spec, &error) ? 0 : failure(error);
+  return simhost::addNic(dir, order, &error) ? 0 : failure(error);
 }
 
 int cmdShow(const Args& args) {

@@ -4,7 +4,7 @@
 
 #include "tools/romimage/command_line.h"
 #include "tools/romimage/commands.h"
-#include "tools/romimage/image_inspection.h"
+#include "tools/romimage/image_report.h"
 
 namespace romimage_tool {
 

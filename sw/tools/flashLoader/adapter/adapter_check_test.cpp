@@ -11,11 +11,11 @@ namespace {
 class AdapterCheckTest : public AdapterTest {
  protected:
   // The board added, the host in place, the adapter not yet opened.
-  void useBoard(const simhost::CardSpec& spec, bool imaged, const std::string& input = std::string()) {
-    addBoard(spec, imaged);
+  void useBoard(const simhost::CardSpec& order, bool imaged, const std::string& input = std::string()) {
+    addBoard(order, imaged);
     console_ = corvane_test::useScriptedSimHost(host_.root(), input);
     std::string error;
-    card_ = simhost::Card::open(host_.dir().cardDir(spec.name), &error);
+    card_ = simhost::Card::open(host_.dir().cardDir(order.name), &error);
     ASSERT_TRUE(card_) << error;
   }
   int check(const std::string& name = "Local Area Connection 2") {
@@ -83,8 +83,8 @@ TEST_F(AdapterCheckTest, AnErasedFlashAsksWhetherToGoOn) {
       {"y\n", 0, ""}, {"Y\n", 0, ""}, {"n\n", kBadFlashRefused, ""}, {"yes\n", kBadFlashRefused, "Wrong Input!!\n"},
       {"", kBadFlashRefused, "Wrong Input!!\n"},
   };
-  simhost::CardSpec spec = dualBoard();
-  useBoard(spec, false);  // factory flash: sector 0 erased
+  simhost::CardSpec order = dualBoard();
+  useBoard(order, false);  // factory flash: sector 0 erased
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
     console_->scriptedConsole() = corvane_test::ScriptedConsole(c.input);
@@ -106,9 +106,9 @@ TEST_F(AdapterCheckTest, AFlashThatDoesNotAnswerIsNotReadable) {
 }
 
 TEST_F(AdapterCheckTest, ANicTypeThatCannotBeSetStopsTheCheck) {
-  simhost::CardSpec spec = dualBoard();
-  spec.chipRevision = 0x31;
-  useBoard(spec, true);
+  simhost::CardSpec order = dualBoard();
+  order.chipRevision = 0x31;
+  useBoard(order, true);
   EXPECT_EQ(check(), -1);
   EXPECT_EQ(out_, "Unknown Chip Type\nError In set_nic_type\n");
   EXPECT_EQ(calls(50), 0u);

@@ -40,23 +40,23 @@ class AdapterTest : public ::testing::Test {
   }
 
   static simhost::CardSpec dualBoard() {
-    simhost::CardSpec spec;
-    spec.name = "dual";
-    spec.board = 0x26;
-    spec.subsys = 0x01264040;
-    spec.ports = 2;
-    spec.bus = 3;
-    spec.serial = "SN0123456789";
-    spec.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x10, 0x20, 0x30};
-    spec.efuse = 0x0123456789ABCDEFull;
-    return spec;
+    simhost::CardSpec order;
+    order.name = "dual";
+    order.board = 0x26;
+    order.subsys = 0x01264040;
+    order.ports = 2;
+    order.bus = 3;
+    order.serial = "SN0123456789";
+    order.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x10, 0x20, 0x30};
+    order.efuse = 0x0123456789ABCDEFull;
+    return order;
   }
 
   // Provisions the board, its flash from an image unless imaged is false.
-  void addBoard(const simhost::CardSpec& spec = dualBoard(), bool imaged = true) {
-    if (imaged) host_.addImagedCard(spec);
-    else host_.addCard(spec);
-    cardName_ = spec.name;
+  void addBoard(const simhost::CardSpec& order = dualBoard(), bool imaged = true) {
+    if (imaged) host_.addImagedCard(order);
+    else host_.addCard(order);
+    cardName_ = order.name;
   }
   // Makes the host the process's (console input given), opens the port
   // and returns the session's handle.
@@ -70,8 +70,8 @@ class AdapterTest : public ::testing::Test {
     EXPECT_EQ(open_adapter(connection, &port), 0);
     return adapter_handle();
   }
-  DeviceHandle openBoard(const simhost::CardSpec& spec = dualBoard()) {
-    addBoard(spec);
+  DeviceHandle openBoard(const simhost::CardSpec& order = dualBoard()) {
+    addBoard(order);
     return openPort();
   }
   // Rewrites the card's static facts before the host is opened.

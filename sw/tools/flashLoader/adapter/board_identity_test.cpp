@@ -48,13 +48,13 @@ TEST_F(BoardIdentityTest, TheNicTypeFollowsTheDriverVersionAndTheChipRevision) {
   };
   uint32_t bus = 10;
   for (const Case& c : cases) {
-    simhost::CardSpec spec = dualBoard();
-    spec.name = "b" + std::to_string(bus);
-    spec.bus = bus++;
-    spec.ports = 1;
-    spec.driver = c.driver;
-    spec.chipRevision = c.revision;
-    host_.addCard(spec);
+    simhost::CardSpec order = dualBoard();
+    order.name = "b" + std::to_string(bus);
+    order.bus = bus++;
+    order.ports = 1;
+    order.driver = c.driver;
+    order.chipRevision = c.revision;
+    host_.addCard(order);
   }
   corvane_test::useScriptedSimHost(host_.root());
   bus = 10;

@@ -15,8 +15,8 @@ constexpr uint32_t kHardwareFlags = 0x3E8844;
 
 class BoardReportTest : public AdapterTest {
  protected:
-  DeviceHandle open(const simhost::CardSpec& spec = dualBoard(), uint32_t port = 0) {
-    addBoard(spec);
+  DeviceHandle open(const simhost::CardSpec& order = dualBoard(), uint32_t port = 0) {
+    addBoard(order);
     DeviceHandle handle = openPort(port == 0 ? "Local Area Connection" : "Local Area Connection " + std::to_string(port + 1));
     set_nic_type(handle);
     return handle;
@@ -93,10 +93,10 @@ TEST_F(BoardReportTest, FieldsShownFromWhatTheFlashAndDriverHold) {
 }
 
 TEST_F(BoardReportTest, ABoardTypeTheTablesDoNotKnowHasNoPortsAndNoName) {
-  simhost::CardSpec spec = dualBoard();
-  spec.board = 0x99;
-  spec.subsys = 0x99994040;
-  DeviceHandle handle = open(spec);
+  simhost::CardSpec order = dualBoard();
+  order.board = 0x99;
+  order.subsys = 0x99994040;
+  DeviceHandle handle = open(order);
   EXPECT_EQ(report(handle, 0), 0);
   EXPECT_EQ(out_.substr(0, out_.find('\n') + 1), "Board Type                 : 0x99 (Unknown)\n");
   EXPECT_EQ(out_.find("MAC Addr"), std::string::npos);
@@ -127,14 +127,14 @@ TEST_F(BoardReportTest, QueriesThatFailShowTheirFallbacks) {
 }
 
 simhost::CardSpec quadBoard(uint32_t board, uint32_t subsys) {
-  simhost::CardSpec spec;
-  spec.name = "quad";
-  spec.board = board;
-  spec.subsys = subsys;
-  spec.ports = 4;
-  spec.bus = 4;
-  spec.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x10, 0x20, 0xFE};
-  return spec;
+  simhost::CardSpec order;
+  order.name = "quad";
+  order.board = board;
+  order.subsys = subsys;
+  order.ports = 4;
+  order.bus = 4;
+  order.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x10, 0x20, 0xFE};
+  return order;
 }
 
 TEST_F(BoardReportTest, ABlankExtraSlotIsRepairedFromTheFirstPortsAddress) {

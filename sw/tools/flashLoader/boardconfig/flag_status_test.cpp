@@ -44,11 +44,11 @@ TEST_F(FlagStatusTest, PxeStatusShowsThePortsBit) {
 }
 
 TEST_F(FlagStatusTest, Board22HasOneBasePxeSetting) {
-  simhost::CardSpec spec = dualBoard();
-  spec.board = 0x22;
-  spec.subsys = 0x171B103C;
-  spec.chipRevision = 0x41;
-  DeviceHandle handle = openBoard(spec);
+  simhost::CardSpec order = dualBoard();
+  order.board = 0x22;
+  order.subsys = 0x171B103C;
+  order.chipRevision = 0x41;
+  DeviceHandle handle = openBoard(order);
   setFlashWord(0x3E8840, 0b10);
   EXPECT_EQ(run([&] { return pxe_status(handle, 1); }, 0), "Base PXE Status            : Enabled\n");
   EXPECT_EQ(run([&] { return pxe_status(handle, 0); }, 0), "Base PXE Status            : Disabled\n");
@@ -72,9 +72,9 @@ TEST_F(FlagStatusTest, WolStatusReadsTheRegisterTableEntry) {
 }
 
 TEST_F(FlagStatusTest, NcsiStatusNeedsEveryBitOfTheEnabledValue) {
-  simhost::CardSpec spec = dualBoard();
-  spec.subsys = 0x705B103C;
-  DeviceHandle handle = openBoard(spec);
+  simhost::CardSpec order = dualBoard();
+  order.subsys = 0x705B103C;
+  DeviceHandle handle = openBoard(order);
   const uint32_t ncsi = entryValueAt(kCrbinitNcsiSetting);
   struct Case {
     uint32_t value;

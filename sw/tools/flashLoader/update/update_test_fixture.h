@@ -103,16 +103,16 @@ class UpgradeTest : public ::testing::Test {
     writeFile(older_, syntheticImage(kOlderRelease));
     writeFile(work_ + "/quarry_romimage", syntheticImage(kNewerRelease));
 
-    simhost::CardSpec spec;
-    spec.name = "dual";
-    spec.board = product.boardType;
-    spec.subsys = subsystem;
-    spec.ports = 2;
-    spec.bus = 3;
-    spec.serial = "CV12A45678";
-    spec.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x12, 0x34, 0x56};
-    spec.imageFile = older_;
-    host_.addCard(spec);
+    simhost::CardSpec order;
+    order.name = "dual";
+    order.board = product.boardType;
+    order.subsys = subsystem;
+    order.ports = 2;
+    order.bus = 3;
+    order.serial = "CV12A45678";
+    order.mac = simhost::MacAddress{0x00, 0x0E, 0x1E, 0x12, 0x34, 0x56};
+    order.imageFile = older_;
+    host_.addCard(order);
     std::string error;
     card_ = simhost::Card::open(host_.dir().cardDir("dual"), &error);
     ASSERT_TRUE(card_) << error;

@@ -1,4 +1,4 @@
-#include "tools/romimage/image_inspection.h"
+#include "tools/romimage/image_report.h"
 
 #include <array>
 
