@@ -40,6 +40,12 @@ std::vector<std::string> environmentWith(const std::string& envName, const std::
   return env;
 }
 
+// A child's end as Windows would report it: its exit code, or 128 + the
+// signal that ended it.
+uint32_t exitCodeOf(int status) {
+  return WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status)) : 128u + static_cast<uint32_t>(WTERMSIG(status));
+}
+
 std::vector<char*> pointersOf(std::vector<std::string>& words) {
   std::vector<char*> pointers;
   for (std::string& w : words) pointers.push_back(w.data());
@@ -62,20 +68,10 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   std::string in = pattern + "/in", out = pattern + "/out", err = pattern + "/err";
   simhost::writeFileAtomic(in, input, nullptr);
 
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) {
-    std::string var = *e;
-    if (!envName.empty() && var.compare(0, envName.size() + 1, envName + "=") == 0) continue;
-    env.push_back(var);
-  }
-  if (!envName.empty()) env.push_back(envName + "=" + envValue);
-  std::vector<char*> envp, argv;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  std::vector<std::string> env = environmentWith(envName, envValue);
   std::vector<std::string> words{path};
   words.insert(words.end(), args.begin(), args.end());
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
+  std::vector<char*> envp = pointersOf(env), argv = pointersOf(words);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -91,8 +87,7 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   } else {
     int status = 0;
     ::waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status))
-                                        : 128u + static_cast<uint32_t>(WTERMSIG(status));
+    result.exitCode = exitCodeOf(status);
     result.out = readAll(out);
     result.err = readAll(err);
   }
@@ -144,7 +139,7 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
     if (::waitpid(pid, &status, WNOHANG) == pid) {
       ADD_FAILURE() << path << " ended before printing " << waitFor;
       ::close(input[1]);
-      result.exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status)) : 128u + WTERMSIG(status);
+      result.exitCode = exitCodeOf(status);
       result.out = readAll(out);
       result.err = readAll(err);
       std::filesystem::remove_all(pattern);
@@ -156,8 +151,7 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
   int status = 0;
   ::waitpid(pid, &status, 0);
   ::close(input[1]);
-  result.exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status))
-                                      : 128u + static_cast<uint32_t>(WTERMSIG(status));
+  result.exitCode = exitCodeOf(status);
   result.out = readAll(out);
   result.err = readAll(err);
   std::filesystem::remove_all(pattern);

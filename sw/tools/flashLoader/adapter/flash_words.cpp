@@ -29,15 +29,7 @@ int read_flash_words(const DeviceHandle& handle, uint32_t offset, std::span<uint
 }
 
 int write_word(const DeviceHandle& handle, uint32_t offset, uint32_t value) {
-  DriverRequest request = make_driver_request(kCmdFlashWordWrite);
-  request.address = offset;
-  request.length = 4;
-  request.data = value;
-  if (!CvDeviceIoControl(handle, &request)) {
-    print_write_call_failed();
-    return -1;
-  }
-  return static_cast<int>(request.status);
+  return send_word_write(handle, kCmdFlashWordWrite, offset, value);
 }
 
 int write_flash_words(const DeviceHandle& handle, uint32_t offset, std::span<const uint32_t> words,

@@ -30,8 +30,12 @@ int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
     std::printf("cvm_ppd_write:device handle null\n");
     return -1;
   }
-  DriverRequest request = make_driver_request(kCmdRegisterWrite);
-  request.address = reg;
+  return send_word_write(handle, kCmdRegisterWrite, reg, value);
+}
+
+int send_word_write(const DeviceHandle& handle, uint32_t command, uint32_t address, uint32_t value) {
+  DriverRequest request = make_driver_request(command);
+  request.address = address;
   request.length = 4;
   request.data = value;
   if (!CvDeviceIoControl(handle, &request)) {

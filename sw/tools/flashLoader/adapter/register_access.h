@@ -16,6 +16,11 @@ int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value);
 
 // "IO CONTROL FAILED = 0x%x \n" with the calling thread's driver error: a
 // failed read-type call (commands 1, 50, 99, 105, 116, 117).
+// One write-type request (a register or a flash word): the driver's status
+// word, or -1 after "ERROR cvm_ppd_write ioctl failed ret = %d \n" when the
+// call itself failed.
+int send_word_write(const DeviceHandle& handle, uint32_t command, uint32_t address, uint32_t value);
+
 void print_read_call_failed();
 // "ERROR cvm_ppd_write ioctl failed ret = %d \n": a failed write-type call
 // (commands 2, 51).
