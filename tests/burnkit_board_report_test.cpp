@@ -65,7 +65,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            kVersions +
            "MAC Addr                   : 00:0E:1E:22:00:11\n"
            "Subsystem ID               : 0x171b103c\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "Base PXE Status            : Enabled\n"},
       {kQuad, 3,
        "Board Type                 : 0x24 (Corvane Z3 4-port 1GbE Server Adapter)\n"
@@ -75,7 +75,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            kVersions +
            "MAC Addr 3                 : 00:0E:1E:24:00:13 \n"
            "Subsystem ID               : 0x01244040\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "PXE Status 3               : Enabled\n"
            "WOL Status 3               : Disabled\n"},
       {kNcsi, 0,
@@ -86,7 +86,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            kVersions +
            "MAC Addr 0                 : 00:0E:1E:26:00:10 \n"
            "Subsystem ID               : 0x705b103c\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "PXE Status 0               : Enabled\n"
            "WOL Status 0               : Disabled\n"
            "NCSI Status                : Enabled\n"},
@@ -99,7 +99,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            vpdWriteProgress(false) + vpdWriteProgress(false) +
            "MAC Addr 2                 : 00:0E:1E:29:01:00 \n"
            "Subsystem ID               : 0x705a103c\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "PXE Status 2               : Enabled\n"
            "WOL Status 2               : Disabled\n"},
       {kModule, 1,
@@ -110,7 +110,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            kVersions +
            "MAC Addr 1                 : 00:0E:1E:80:00:11 \n"
            "Subsystem ID               : 0x3251103c\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "PXE Status 1               : Enabled\n"
            "WOL Status 1               : Disabled\n"},
       {kGen2, 1,
@@ -120,7 +120,7 @@ TEST_F(BoardReportScenario, EveryBoardTypeShowsItsReportByteForByte) {
            kVersions +
            "MAC Addr 1                 : 00:0E:1E:0E:00:11 \n"
            "Subsystem ID               : 0x170e103c\n"
-           "Hardware Flags             : set to 3\n"
+           "Hardware Flags             : uninitialized\n"
            "PXE Status 1               : Enabled\n"},
   };
   for (const Case& c : cases) {
@@ -179,7 +179,9 @@ TEST_F(BoardReportScenario, WrittenHardwareFlagsShowTheirValue) {
   };
   for (const Case& c : {Case{0x80000000, "Hardware Flags             : set to 0\n"},
                         Case{0x80000001, "Hardware Flags             : set to 1\n"},
-                        Case{0x7FFFFFFF, "Hardware Flags             : uninitialized\n"}}) {
+                        Case{0x80000003, "Hardware Flags             : set to 3\n"},
+                        Case{0x7FFFFFFF, "Hardware Flags             : uninitialized\n"},
+                        Case{0xFFFFFFFF, "Hardware Flags             : uninitialized\n"}}) {
     setFlashWord("b26", 0x3E8844, c.word);
     RunResult r = burnkit({"-i", "5:0.0", "--info"});
     EXPECT_EQ(r.exitCode, 0u);

@@ -245,6 +245,7 @@ TEST_F(BurnkitCommandLineTest, InterfaceNamesAndPciLocations) {
       {"3:x.1", 1, ""},
       {"a:0.1", 1, ""},
       {"Other Port", kMinusOne, "'Other Port' is not a Corvane Interface\n"},
+      {"", kMinusOne, "'' is not a Corvane Interface\n"},
       {longName, kMinusOne, "'" + longName.substr(0, 254) + "' is not a Corvane Interface\n"},
   };
   for (const Case& c : cases) {

@@ -106,7 +106,7 @@ TEST_F(BurnkitDiscoveryTest, ReportHasOneWellFormedDeviceElementPerCard) {
 
   const std::string text = report();
   const std::string header =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
             "<orl_rom_discovery version=\"2.0.0.0\">\n"
             "<type value=\"CORVANE_NIC\"/>\n"
             "<alt_name value=\"Orland Kestrel-Series Corvane Online Firmware Upgrade Utility for Windows\"/>\n"

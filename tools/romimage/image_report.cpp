@@ -153,21 +153,16 @@ void inspectProducts(ImageSource& source, ImageReport& report, std::vector<uint8
       const DataTableReport* table = dataTable(report, kind);
       if (s.placement.fileIndex != kNone && table && s.placement.fileIndex < table->files.size())
         s.size = table->files[s.placement.fileIndex].entry.size;
-      if (kind == SectionKind::firmware && s.size) {
-        const SectionEntry& f = table->files[s.placement.fileIndex].entry;
-        std::vector<uint8_t> data;
-        if (readRange(source, f.offset, f.size, &data).status == SourceRead::ok) {
-          MessageLog quiet;
-          p.firmwareVersion = firmwareVersionFromTrailer(data, quiet);
-        }
-      }
       p.sections.push_back(s);
     }
     report.products.push_back(std::move(p));
   }
 }
 
-// Builds every product row as burnkit would, to show which it would refuse.
+// Builds every product row as burnkit would, to show which it would refuse
+// and the firmware version its picture carries (a later section may overlay
+// the firmware file's own trailer). A row that is not flashable is never
+// built by burnkit, so its refusal fails no check.
 void tryBuilds(ImageSource& source, ImageReport& report) {
   MessageLog log;
   ImageDirectory dir;
@@ -186,7 +181,11 @@ void tryBuilds(ImageSource& source, ImageReport& report) {
     dir.messages = &buildLog;
     p.builds = buildFlashImage(dir, products[p.row], strings, picture) == 0;
     p.buildMessages = buildLog.lines();
-    if (!p.builds) report.failures.push_back("product " + std::to_string(p.row) + " cannot be built");
+    if (p.builds)
+      p.firmwareVersion =
+          versionFromUserAreaWord(picture.word(p.record.md5TableOffset + UserArea::kFirmwareVersion));
+    else if (p.record.flashable())
+      report.failures.push_back("product " + std::to_string(p.row) + " cannot be built");
   }
 }
 

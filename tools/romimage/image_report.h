@@ -49,7 +49,7 @@ struct ProductReport {
   burnkit::ProductRecord record;
   std::optional<std::string> nameA, nameB, nameC;
   std::vector<ProductSectionReport> sections;
-  std::optional<uint32_t> firmwareVersion;  // from the firmware's "REV=" trailer
+  std::optional<uint32_t> firmwareVersion;  // from the built picture's user area
   bool builds = false;
   std::string buildMessages;  // burnkit's texts when it would refuse the row
 };

@@ -104,6 +104,51 @@ TEST_F(RomimageTool, BuildFromSectionFilesEqualsSynth) {
     EXPECT_EQ(p["firmware_version"], p["board_type"] == 0x26 ? "4.1.7" : "4.0.593") << p["row"];
 }
 
+TEST_F(RomimageTool, InfoShowsThePicturesFirmwareVersionAndPassesUnflashableRows) {
+  ASSERT_EQ(run({"synth", path("img"), "--fw", "4.0.593", "--product", "0x26:0x0126:0x4040:0x42", "--product",
+                 "0x22:0x171B:0x103C:0x41", "--sections", path("s")})
+                .exitCode,
+            0u);
+  const std::vector<uint8_t> text = bytes("s/MANIFEST.json");
+  nlohmann::json manifest = nlohmann::json::parse(text.begin(), text.end());
+
+  // Row 0: a PXE section laid over the end of the firmware, so that the
+  // picture's trailer is not the firmware file's.
+  nlohmann::json& first = manifest["products"][0]["sections"];
+  const std::string firmwareFile = first["firmware"]["file"];
+  const uint32_t firmwareEnd = std::stoul(first["firmware"]["offset"].get<std::string>(), nullptr, 16) +
+                               uint32_t(bytes("s/" + firmwareFile).size());
+  std::vector<uint8_t> overlay(16, 0x44);
+  const std::string trailer = std::string(" REV=4.2.1") + '\0';
+  std::copy(trailer.begin(), trailer.end(), overlay.end() - trailer.size());
+  write("s/overlay.bin", overlay);
+  char offset[16];
+  std::snprintf(offset, sizeof offset, "0x%06X", firmwareEnd - 16);
+  first["pxe"] = {{"file", "overlay.bin"}, {"offset", offset}};
+  // Row 1: not flashable and without a boot loader, so never built.
+  manifest["products"][1]["flags"] = "0x0";
+  manifest["products"][1]["sections"].erase("bootld");
+  const std::string changed = manifest.dump(2);
+  write("s/changed.json", std::vector<uint8_t>(changed.begin(), changed.end()));
+  ASSERT_EQ(run({"build", path("changed"), path("s/changed.json")}).exitCode, 0u);
+
+  RunResult r = run({"info", path("changed"), "--json"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["products"][0]["firmware_version"], "4.2.1");
+  EXPECT_EQ(j["products"][1]["builds"], false);
+  EXPECT_EQ(j["checks"]["passed"], true) << j["checks"];
+
+  r = run({"extract", path("changed"), "--product", "0", "-o", path("flash")});
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  const std::vector<uint8_t> flash = bytes("flash");
+  const uint8_t* version = flash.data() + 0x3E8408;
+  EXPECT_EQ(std::to_string(version[0]) + "." + std::to_string(version[1]) + "." +
+                std::to_string(version[2] | version[3] << 8),
+            "4.2.1")
+      << "the version extract writes is the one info shows";
+}
+
 TEST_F(RomimageTool, InfoShowsEveryFailedCheck) {
   std::vector<std::string> synth = {"synth", path("img"), "--fw", "4.0.593"};
   synth.insert(synth.end(), kTwoProducts.begin(), kTwoProducts.end());

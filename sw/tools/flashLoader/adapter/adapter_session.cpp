@@ -20,10 +20,8 @@ DeviceHandle adapter_handle() { return g_adapter.device.load(); }
 void close_adapter() { g_adapter.device.store(nullptr); }
 
 int open_adapter(const std::string& interfaceName, uint32_t* port) {
-  if (interfaceName.empty()) {
-    std::printf("device is null...\n");
-    return -1;
-  }
+  // The name is resolved first: an empty one fails there, before its own
+  // line could be printed.
   std::string instanceId;
   if (resolve_corvane_port(interfaceName, &instanceId) != 0) return -1;
 
@@ -33,6 +31,10 @@ int open_adapter(const std::string& interfaceName, uint32_t* port) {
   platform::WinError error = platform::kErrorSuccess;
   device->channel = platform::host().drivers().open(path, &error);
   g_adapter.device.store(device);
+  if (interfaceName.empty()) {
+    std::printf("device is null...\n");
+    return -1;
+  }
 
   DriverRequest probe = make_driver_request(kCmdOpenProbe);
   if (!CvDeviceIoControl(device, &probe)) return -1;

@@ -9,6 +9,7 @@
 #include "sw/tools/flashLoader/adapter/chip_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_update_notice.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/boardconfig/hardware_flags.h"
 #include "sw/tools/flashLoader/boardconfig/mac_repair.h"
 
 namespace {
@@ -22,7 +23,6 @@ constexpr uint32_t kEvenPortMacLow = 0x082021C0;
 constexpr uint32_t kEvenPortMacHigh = 0x082021C4;
 constexpr uint32_t kOddPortMacLow = 0x082021BE;
 constexpr uint32_t kOddPortMacHigh = 0x082021C2;
-constexpr uint32_t kHardwareFlagsWritten = 1u << 31;
 
 struct BoardFacts {
   uint32_t boardType = 0;
@@ -75,10 +75,11 @@ VersionTriple driver_version(const DeviceHandle& handle) {
   return {word >> 24, (word >> 16) & 0xFF, word & 0xFFFF};
 }
 
-// The line the upgrade wrapper's hardware-flag step reads.
+// The line the upgrade wrapper's hardware-flag step reads. An erased word
+// was never written, although its bit 31 is set.
 void print_hardware_flags(const UserAreaRecord& record) {
   const uint32_t flags = record.word(UserArea::kHardwareFlags);
-  if (flags & kHardwareFlagsWritten)
+  if ((flags & kHardwareFlagsWritten) && flags != kHardwareFlagsErased)
     std::printf("Hardware Flags             : set to %d\n", static_cast<int>(flags & 3));
   else
     std::printf("Hardware Flags             : uninitialized\n");

@@ -47,7 +47,7 @@ TEST_F(BoardReportTest, EveryLineInOrder) {
   DeviceHandle handle = open(dualBoard(), 1);
   card().resetStats();
   EXPECT_EQ(report(handle, 1), 0);
-  EXPECT_EQ(out_, kDualPort1 + "Hardware Flags             : set to 3\n");
+  EXPECT_EQ(out_, kDualPort1 + "Hardware Flags             : uninitialized\n");
   EXPECT_EQ(err_, "");
   EXPECT_EQ(calls(50), 536u);  // the user area, read once
 }
@@ -62,9 +62,9 @@ TEST_F(BoardReportTest, FieldsShownFromWhatTheFlashAndDriverHold) {
   };
   const Case cases[] = {
       {"flags written as 2", [&] { setFlashWord(kHardwareFlags, 0x80000002); }, 0,
-       "Hardware Flags             : set to 3\n", "Hardware Flags             : set to 2\n"},
-      {"flags never written", [&] { setFlashWord(kHardwareFlags, 0x00000003); }, 0,
-       "Hardware Flags             : set to 3\n", "Hardware Flags             : uninitialized\n"},
+       "Hardware Flags             : uninitialized\n", "Hardware Flags             : set to 2\n"},
+      {"flags written as 3", [&] { setFlashWord(kHardwareFlags, 0x80000003); }, 0,
+       "Hardware Flags             : uninitialized\n", "Hardware Flags             : set to 3\n"},
       {"blank firmware word", [&] { setFlashWord(0x3E8408, 0xFFFFFFFF); }, 0, "(on Flash) : 4.0.500", "(on Flash) : 0.0.0"},
       {"serial with a dash", [&] { setFlashWord(0x3E881C, 0x2D314E53); }, 0, "Serial Id                  : SN0123456789\n",
        "Serial Id                  : \n"},

@@ -7,6 +7,8 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
 inline constexpr uint32_t kHardwareFlagsWritten = 0x80000000;
+// An erased word reads all ones: bit 31 set, yet never written.
+inline constexpr uint32_t kHardwareFlagsErased = 0xFFFFFFFF;
 
 // Writes 0x80000000 | (value & 3) by rewriting the board sector, then the
 // sector's digest. 0; 1 when the rewrite failed ("Failed to write user

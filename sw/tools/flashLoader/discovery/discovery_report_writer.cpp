@@ -113,7 +113,7 @@ int write_discovery_report(const std::string& fileName, const std::vector<Discov
     return -1;
   }
   std::FILE* f = file.get();
-  std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+  std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n");
   std::fprintf(f, "<orl_rom_discovery version=\"2.0.0.0\">\n");
   element(f, "type", "CORVANE_NIC");
   element(f, "alt_name", "Orland Kestrel-Series Corvane Online Firmware Upgrade Utility for Windows");

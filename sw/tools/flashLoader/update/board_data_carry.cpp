@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -16,7 +17,6 @@ namespace {
 using burnkit::FlashLayout;
 using burnkit::UserArea;
 
-constexpr uint32_t kVnicHeaderBytes = 8;
 constexpr uint32_t kVnicUnit = 8;
 constexpr uint32_t kVnicRoom = FlashLayout::kUserArea - FlashLayout::kVnicArea;
 
@@ -41,9 +41,9 @@ void copy_user_area_words(const UserAreaRecord& from, uint32_t offset, uint32_t 
 
 }  // namespace
 
-uint32_t vnic_area_bytes(uint32_t headerWord0, uint32_t headerWord1) {
-  if ((headerWord0 & 0xFFFF) != FlashLayout::kVnicSignature) return 0;
-  return std::clamp((headerWord1 >> 16) * kVnicUnit, kVnicHeaderBytes, kVnicRoom);
+std::optional<uint32_t> vnic_area_bytes(uint32_t headerWord0, uint32_t headerWord1) {
+  if ((headerWord0 & 0xFFFF) != FlashLayout::kVnicSignature) return std::nullopt;
+  return std::min((headerWord1 >> 16) * kVnicUnit, kVnicRoom);
 }
 
 void carry_ncsi_setting(const DeviceHandle& handle, burnkit::FlashImage& image) {
@@ -75,13 +75,14 @@ int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> p
     std::fprintf(stderr, "Failed vNIC property header access\n");
     return kUpdateFlashNotReadable;
   }
-  const uint32_t vnicBytes = vnic_area_bytes(header[0], header[1]);
-  if (vnicBytes == 0) {
+  const std::optional<uint32_t> vnicBytes = vnic_area_bytes(header[0], header[1]);
+  if (!vnicBytes) {
     std::printf("No vNIC property area in romimage\n");
     return kUpdateOk;
   }
   std::printf("%s", vnicLine);
-  if (read_bytes(handle, picture.subspan(FlashLayout::kVnicArea, vnicBytes), FlashLayout::kVnicArea, true) != 0) {
+  if (*vnicBytes > 0 &&
+      read_bytes(handle, picture.subspan(FlashLayout::kVnicArea, *vnicBytes), FlashLayout::kVnicArea, true) != 0) {
     std::fprintf(stderr, "Failed vNIC property area access\n");
     return kUpdateFlashNotReadable;
   }

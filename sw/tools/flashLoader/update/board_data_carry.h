@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
@@ -35,6 +36,7 @@ int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> p
                                 bool* vnicPresent);
 
 // The bytes of the vNIC property area its 8-byte header announces (its
-// 16-bit size field counts 8-byte units); the area never reaches into the
-// user area. 0 when the header does not carry the signature.
-uint32_t vnic_area_bytes(uint32_t headerWord0, uint32_t headerWord1);
+// 16-bit size field counts 8-byte units, the header included; a size of 0
+// carries nothing); the area never reaches into the user area. nullopt when
+// the header does not carry the signature.
+std::optional<uint32_t> vnic_area_bytes(uint32_t headerWord0, uint32_t headerWord1);

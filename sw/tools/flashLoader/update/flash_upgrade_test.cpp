@@ -262,6 +262,24 @@ TEST_F(FlashUpgradeTest, ReportModeAllowsADowngrade) {
   EXPECT_EQ(firmwareOf(flash()), "4.0.256");
 }
 
+TEST_F(FlashUpgradeTest, AVnicAreaOfSizeZeroCarriesNothingOfIt) {
+  Bytes f = flash();
+  setWord(f, FlashLayout::kVnicArea + 4, 0);  // the size field, in 8-byte units
+  loadSealed(f);
+  answer("y\n");
+  openAdapter();
+  Printed p;
+  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  EXPECT_NE(p.out.find("Restoring vNIC property area...\n"), std::string::npos) << p.out;
+  const Bytes after = flash();
+  const burnkit::FlashImage newer = newerPicture();
+  EXPECT_TRUE(std::equal(after.begin() + FlashLayout::kVnicArea, after.begin() + FlashLayout::kVnicArea + 48,
+                         newer.data() + FlashLayout::kVnicArea))
+      << "not even the header is carried";
+  EXPECT_EQ(word(after, FlashLayout::kUserArea + UserArea::kFunctionMaskLow), 0x0000000Bu);
+  EXPECT_TRUE(burnkit::sectorsFailingMd5Table(after).empty());
+}
+
 class NcsiBoardUpgradeTest : public FlashUpgradeTest {
  protected:
   void SetUp() override { setUpBoard(kNcsiBoard, 0x705B103C); }

@@ -14,7 +14,7 @@ int restore_from_backup(const std::string& interfaceName, uint32_t* port, const 
     case QuiescentEntry::switchFailed:
       return kUpdateGeneralFailure;
     case QuiescentEntry::reopenFailed:
-      result = kUpdateGeneralFailure;
+      result = -1;  // the open's own result
       break;
     case QuiescentEntry::entered:
       result =

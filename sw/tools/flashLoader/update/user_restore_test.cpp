@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "sw/tools/flashLoader/update/update_results.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"
 
@@ -161,14 +163,35 @@ TEST_F(UserRestoreTest, ABrokenBoardSectorKeepsTheFilesAreas) {
   EXPECT_EQ(host_.violations(), "");
 }
 
-TEST_F(UserRestoreTest, ADriverThatCannotBeSwitchedIsAFailure) {
-  simhost::FaultRule reboot;
-  reboot.action = simhost::FaultAction::kReboot;
-  addFault(reboot);
-  Printed p;
-  EXPECT_EQ(restore(saveBackup(before_), 1, "y\n", &p), kUpdateGeneralFailure);
-  EXPECT_EQ(p.out.find("Restoring flash"), std::string::npos);
-  EXPECT_EQ(flash(), before_);
+TEST_F(UserRestoreTest, ADriverThatCannotBeSwitchedOrAPortThatCannotBeReopenedIsAFailure) {
+  struct Case {
+    const char* what;
+    simhost::FaultAction action;
+    std::optional<uint32_t> command;
+    int result;
+    bool backToNormal;  // the quiescent switch was made, so it is undone
+  };
+  for (const Case& c :
+       {Case{"reopen's probe fails", simhost::FaultAction::kFail, 22, -1, true},
+        // Last: the refused switch leaves the card's functions as they were.
+        Case{"switch refused", simhost::FaultAction::kReboot, std::nullopt, kUpdateGeneralFailure, false}}) {
+    std::string error;
+    ASSERT_TRUE(card_->clearFaultRules(&error)) << error;
+    answer("y\n");
+    openAdapter();
+    simhost::FaultRule rule;
+    rule.action = c.action;
+    rule.command = c.command;
+    rule.times = 1;
+    addFault(rule);
+    uint32_t port = 77;
+    int result = -100;
+    Printed p = printed([&] { result = restore_from_backup(kPort, &port, saveBackup(before_), 1); });
+    EXPECT_EQ(result, c.result) << c.what << "\n" << p.out << p.err;
+    EXPECT_EQ(p.out.find("Restoring flash"), std::string::npos) << c.what;
+    EXPECT_EQ(flash(), before_) << c.what;
+    if (c.backToNormal) expectDriverNormal();
+  }
 }
 
 }  // namespace
