@@ -16,8 +16,8 @@ class WrapperLog {
   WrapperLog& operator<<(const char* text);
   WrapperLog& operator<<(char c);
   template <typename Number>
-    requires(std::is_integral_v<Number> && !std::is_same_v<Number, char> && !std::is_same_v<Number, bool>)
-  WrapperLog& operator<<(Number n) {
+  requires(std::is_integral_v<Number> && !std::is_same_v<Number, char> && !std::is_same_v<Number, bool>) WrapperLog&
+  operator<<(Number n) {
     buffer_ += std::to_string(n);
     return *this;
   }

@@ -13,6 +13,7 @@ inline constexpr const char* kWrapperProgram = "Keelson.exe";
 inline constexpr const char* kFlashTool64 = "burnkit_x64.exe";
 
 // The product name of the banner, the console title and the version report.
-inline constexpr const char* kUtilityName = "Orland Kestrel-Series Corvane Z3 Online Firmware Upgrade Utility for Windows";
+inline constexpr const char* kUtilityName =
+    "Orland Kestrel-Series Corvane Z3 Online Firmware Upgrade Utility for Windows";
 
 }  // namespace keelson

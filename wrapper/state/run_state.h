@@ -13,17 +13,17 @@ namespace keelson {
 
 struct RunState {
   // Option flags, set by the command line.
-  bool list = false;             // -c
-  bool silent = false;           // -s
-  bool force = false;            // -f
-  bool yes = false;              // -y
-  bool discoveryReport = false;  // -d
-  bool updateFromReport = false; // -u
-  bool rewrite = false;          // -e
-  bool downgrade = false;        // -g
-  bool dependencyCheck = false;  // -sv
-  bool versionReport = false;    // -v
-  bool statusOnly = false;       // -n
+  bool list = false;              // -c
+  bool silent = false;            // -s
+  bool force = false;             // -f
+  bool yes = false;               // -y
+  bool discoveryReport = false;   // -d
+  bool updateFromReport = false;  // -u
+  bool rewrite = false;           // -e
+  bool downgrade = false;         // -g
+  bool dependencyCheck = false;   // -sv
+  bool versionReport = false;     // -v
+  bool statusOnly = false;        // -n
 
   // Console switches read at every log flush.
   bool consoleDebug = false;   // -debug

@@ -12,9 +12,9 @@ inline constexpr uint8_t kNicSupported = 0x01;  // set when added to the list
 inline constexpr uint8_t kNicChosen = 0x02;     // chosen for upgrade
 
 struct SupportedNic {
-  std::string name;        // "device_id", trimmed
-  std::string location;    // bus:device.function, decimal
-  std::string pciId;       // "%04X-%04X-%04X-%04X" of venid, devid, subvenid, subdevid
+  std::string name;      // "device_id", trimmed
+  std::string location;  // bus:device.function, decimal
+  std::string pciId;     // "%04X-%04X-%04X-%04X" of venid, devid, subvenid, subdevid
   std::string macAddress;
   VersionTriple installed;
   VersionTriple package;

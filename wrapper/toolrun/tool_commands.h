@@ -6,11 +6,11 @@
 
 namespace keelson {
 
-std::string discoveryCommand();                                 // "burnkit.exe -d tempNicList.xml"
-std::string reportDiscoveryCommand(const std::string& file);    // "burnkit -d " + file
-std::string reportUpdateCommand(const std::string& file);       // "burnkit -u " + file
-std::string adapterUpgradeCommand(const std::string& location); // "burnkit.exe -i " + location + " -f -a "
-std::string hwFlagsInfoCommand(const std::string& location);    // "burnkit.exe -i " + location + " --info"
-std::string hwFlagsClearCommand(const std::string& location);   // "burnkit.exe -i " + location + " --hwflags 0"
+std::string discoveryCommand();                                  // "burnkit.exe -d tempNicList.xml"
+std::string reportDiscoveryCommand(const std::string& file);     // "burnkit -d " + file
+std::string reportUpdateCommand(const std::string& file);        // "burnkit -u " + file
+std::string adapterUpgradeCommand(const std::string& location);  // "burnkit.exe -i " + location + " -f -a "
+std::string hwFlagsInfoCommand(const std::string& location);     // "burnkit.exe -i " + location + " --info"
+std::string hwFlagsClearCommand(const std::string& location);    // "burnkit.exe -i " + location + " --hwflags 0"
 
 }  // namespace keelson
