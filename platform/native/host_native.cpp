@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
 
 #include "platform/common/codepage.h"
 #include "platform/common/crypto_openssl.h"
+#include "platform/common/environment_text.h"
 #include "platform/common/pe_version.h"
 #include "platform/host.h"
 #include "platform/posix/console_posix.h"
@@ -159,6 +161,17 @@ class NativeSystem : public System {
   uint32_t ansiCodePage() override { return 65001; }
   std::string toAnsi(const std::u16string& text) override { return toCodePage(text, 65001); }
   std::u16string fromAnsi(const std::string& text) override { return fromCodePage(text, 65001); }
+  // The system drive is the root directory ("C:" of "C:\" is empty here).
+  std::string expandEnvironment(const std::string& text) override {
+    return expandEnvironmentText(text, [](const std::string& name) -> std::optional<std::string> {
+      if (lower(name) == "systemdrive") return std::string();
+      return processEnvironmentValue(name);
+    });
+  }
+  std::string programPath() override {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  }
 };
 
 class NativeHost : public Host {

@@ -73,6 +73,21 @@ WinError fromErrno(int error) {
   }
 }
 
+// The caller's environment with the given "NAME=VALUE" entries set (an
+// entry replaces a variable of the same name).
+std::vector<std::string> childEnvironment(const std::vector<std::string>& added) {
+  auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+  std::vector<std::string> out;
+  for (char** entry = environ; entry && *entry; ++entry) {
+    std::string text = *entry;
+    bool replaced = false;
+    for (const std::string& extra : added) replaced = replaced || nameOf(extra) == nameOf(text);
+    if (!replaced) out.push_back(std::move(text));
+  }
+  out.insert(out.end(), added.begin(), added.end());
+  return out;
+}
+
 class PosixChild : public Child {
  public:
   PosixChild(pid_t pid, Fd outputPipe) : pid_(pid), outputPipe_(std::move(outputPipe)) {}
@@ -259,8 +274,13 @@ class PosixProcess : public Process {
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
+    std::vector<std::string> environment = childEnvironment(options.environment);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
-    int spawned = posix_spawn(&pid, file.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
+    int spawned = posix_spawn(&pid, file.c_str(), &setup.actions, &setup.attributes, argv.data(), envp.data());
     if (spawned != 0) return fail(fromErrno(spawned));
     // The parent's copies of the child's ends close here (Streams goes out of
     // scope), so a reader of the pipe sees its end when the child exits.

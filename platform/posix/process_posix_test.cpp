@@ -162,6 +162,21 @@ TEST_F(PosixProcessTest, ChildRunsInTheRequestedDirectory) {
   EXPECT_EQ(out, fs::canonical(dir_).string() + "\n");
 }
 
+TEST_F(PosixProcessTest, AddedEnvironmentEntriesSetOrReplaceTheCallersVariables) {
+  ::setenv("PROCESS_POSIX_TEST_KEPT", "kept", 1);
+  ::setenv("PROCESS_POSIX_TEST_SWAPPED", "old", 1);
+  StartOptions options;
+  options.environment = {"PROCESS_POSIX_TEST_SWAPPED=new", "PROCESS_POSIX_TEST_ADDED=a=b"};
+  std::string out;
+  EXPECT_EQ(runShell("echo $PROCESS_POSIX_TEST_KEPT $PROCESS_POSIX_TEST_SWAPPED $PROCESS_POSIX_TEST_ADDED", options,
+                     &out),
+            0u);
+  EXPECT_EQ(out, "kept new a=b\n");
+  EXPECT_STREQ(std::getenv("PROCESS_POSIX_TEST_SWAPPED"), "old");  // the caller's own stays
+  ::unsetenv("PROCESS_POSIX_TEST_KEPT");
+  ::unsetenv("PROCESS_POSIX_TEST_SWAPPED");
+}
+
 // A console handler blocks Ctrl+C and hang-up in its caller; the children
 // must not inherit that, nor signals the parent ignores.
 TEST_F(PosixProcessTest, ChildStartsWithNoBlockedOrIgnoredSignals) {

@@ -9,10 +9,12 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "platform/common/codepage.h"
+#include "platform/common/environment_text.h"
 #include "platform/common/pe_version.h"
 #include "platform/process.h"
 #include "simhost/machine/files.h"
@@ -102,6 +104,9 @@ class SimSystem : public System {
     v.servicePackMajor = os.servicePackMajor;
     v.servicePackMinor = os.servicePackMinor;
     v.csdVersion = os.csdVersion;
+    v.processorArchitecture = os.processorArchitecture;
+    v.productInfo = os.major > 5 ? os.productInfo : 0;
+    v.serverR2 = os.serverR2;
     return v;
   }
 
@@ -162,6 +167,22 @@ class SimSystem : public System {
   }
   std::u16string fromAnsi(const std::string& text) override {
     return fromCodePage(text, ansiCodePage());
+  }
+
+  // The machine's own drive and directories; everything else is the process's.
+  std::string expandEnvironment(const std::string& text) override {
+    return expandEnvironmentText(text, [this](const std::string& name) -> std::optional<std::string> {
+      if (strcasecmp(name.c_str(), "SystemDrive") == 0) return dir_.driveC();
+      if (strcasecmp(name.c_str(), "SystemRoot") == 0 || strcasecmp(name.c_str(), "windir") == 0)
+        return dir_.windowsDir();
+      if (strcasecmp(name.c_str(), "TEMP") == 0 || strcasecmp(name.c_str(), "TMP") == 0) return dir_.tempDir();
+      return processEnvironmentValue(name);
+    });
+  }
+
+  std::string programPath() override {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec).string();
   }
 
  private:

@@ -53,8 +53,13 @@ bool loadHostConfig(const std::string& path, HostConfig* config, std::string* er
         !r.u32(os, "build", &c.os.build) || !r.u32(os, "platform", &c.os.platformId) ||
         !r.u32(os, "product_type", &c.os.productType) ||
         !r.u32(os, "sp_major", &c.os.servicePackMajor) ||
-        !r.u32(os, "sp_minor", &c.os.servicePackMinor) || !r.text(os, "csd", &c.os.csdVersion))
+        !r.u32(os, "sp_minor", &c.os.servicePackMinor) || !r.text(os, "csd", &c.os.csdVersion) ||
+        !r.u32(os, "arch", &c.os.processorArchitecture) || !r.u32(os, "product_info", &c.os.productInfo))
       return false;
+    if (os.contains("server_r2")) {
+      if (!os["server_r2"].is_boolean()) return r.fail("\"server_r2\" is not true or false");
+      c.os.serverR2 = os["server_r2"].get<bool>();
+    }
   }
   if (root.contains("admin")) {
     if (!root["admin"].is_boolean()) return r.fail("\"admin\" is not true or false");
@@ -105,7 +110,10 @@ bool saveHostConfig(const std::string& path, const HostConfig& c, std::string* e
                 {"product_type", c.os.productType},
                 {"sp_major", c.os.servicePackMajor},
                 {"sp_minor", c.os.servicePackMinor},
-                {"csd", c.os.csdVersion}};
+                {"csd", c.os.csdVersion},
+                {"arch", c.os.processorArchitecture},
+                {"product_info", c.os.productInfo},
+                {"server_r2", c.os.serverR2}};
   root["admin"] = c.admin;
   root["model"] = c.model;
   root["services"] = c.services;

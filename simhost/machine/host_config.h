@@ -16,6 +16,9 @@ struct HostConfig {
     uint32_t productType = 3;  // VER_NT_SERVER
     uint32_t servicePackMajor = 1, servicePackMinor = 0;
     std::string csdVersion = "Service Pack 1";
+    uint32_t processorArchitecture = 9;  // x64
+    uint32_t productInfo = 7;            // GetProductInfo: standard server
+    bool serverR2 = false;
   } os;
   bool admin = true;
   std::string model = "Corvane Lab Server 2U";

@@ -33,6 +33,10 @@ const char* kSetKeys =
     "keys of corvane-sim set DIR KEY VALUE...:\n"
     "  admin yes|no                  administrator rights of the caller\n"
     "  os MAJOR.MINOR[.BUILD]        Windows version (5.2 is the Server 2003 family)\n"
+    "  service-pack N                service pack number (0: none)\n"
+    "  arch N                        processor architecture (0 x86, 6 IA-64, 9 x64)\n"
+    "  product-info N                GetProductInfo type (8 datacenter, 12 datacenter core, ...)\n"
+    "  server-r2 yes|no              the server R2 system metric\n"
     "  model TEXT...                 machine model reported by WMI\n"
     "  wait-scale N                  0: driver-switch waits take no time; 1: real time\n"
     "  free-bytes N|real             free space reported on drive C:\n"
@@ -73,6 +77,18 @@ int setHostKnob(const simhost::HostDir& dir, const Args& w) {
     c.os.major = major;
     c.os.minor = minor;
     c.os.build = build;
+  } else if (key == "service-pack" && w.size() == 3) {
+    if (!parseBounded(w[2], 255, &n)) return usage(kSetUsage, "service-pack takes a number");
+    c.os.servicePackMajor = static_cast<uint32_t>(n);
+    c.os.servicePackMinor = 0;
+    c.os.csdVersion = n ? "Service Pack " + std::to_string(n) : std::string();
+  } else if (key == "arch" && w.size() == 3) {
+    if (!parseBounded(w[2], 65535, &n)) return usage(kSetUsage, "arch takes a number");
+    c.os.processorArchitecture = static_cast<uint32_t>(n);
+  } else if (key == "product-info" && w.size() == 3) {
+    if (!parseBounded(w[2], UINT32_MAX, &n)) return usage(kSetUsage, "product-info takes a number");
+    c.os.productInfo = static_cast<uint32_t>(n);
+  } else if (key == "server-r2" && w.size() == 3 && onOff(w[2], &c.os.serverR2)) {
   } else if (key == "model" && w.size() >= 3) {
     c.model = joinWords(w, 2);
   } else if (key == "wait-scale" && w.size() == 3) {

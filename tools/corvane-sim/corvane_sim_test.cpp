@@ -140,6 +140,11 @@ TEST(CorvaneSimTool, SetChangesTheHostKnobs) {
   ASSERT_EQ(s.sim("set", {"service", "CVND5OR", "stopped"}).exitCode, 0u);
   ASSERT_EQ(s.sim("set", {"free-bytes", "1024"}).exitCode, 0u);
   ASSERT_EQ(s.sim("set", {"driver-file", "orlnd5x64.sys", "4.0.554.9"}).exitCode, 0u);
+  ASSERT_EQ(s.sim("set", {"service-pack", "2"}).exitCode, 0u);
+  ASSERT_EQ(s.sim("set", {"arch", "6"}).exitCode, 0u);
+  ASSERT_EQ(s.sim("set", {"product-info", "12"}).exitCode, 0u);
+  ASSERT_EQ(s.sim("set", {"server-r2", "yes"}).exitCode, 0u);
+  EXPECT_EQ(s.sim("set", {"arch", "x64"}).exitCode, 2u);
   simhost::HostConfig c;
   std::string error;
   ASSERT_TRUE(simhost::loadHostConfig(s.dir().hostJson(), &c, &error)) << error;
@@ -149,6 +154,11 @@ TEST(CorvaneSimTool, SetChangesTheHostKnobs) {
   EXPECT_EQ(c.os.build, 3790u);
   EXPECT_EQ(c.services["CVND5OR"], "stopped");
   EXPECT_EQ(c.freeBytes.value_or(0), 1024u);
+  EXPECT_EQ(c.os.servicePackMajor, 2u);
+  EXPECT_EQ(c.os.csdVersion, "Service Pack 2");
+  EXPECT_EQ(c.os.processorArchitecture, 6u);
+  EXPECT_EQ(c.os.productInfo, 12u);
+  EXPECT_TRUE(c.os.serverR2);
   platform::FileVersion v;
   ASSERT_EQ(platform::readPeFileVersion(s.dir().driversDir() + "/orlnd5x64.sys", &v), 0u);
   EXPECT_EQ(v.productMs, 4u << 16);

@@ -33,6 +33,10 @@ struct StartOptions {
   StdRedirect output;
   StdRedirect error;
   std::string currentDirectory;  // empty: the caller's
+  // "NAME=VALUE" entries set in the child's environment on top of the
+  // caller's (CreateProcess with an environment block built from the
+  // caller's).
+  std::vector<std::string> environment;
 };
 
 class Child {

@@ -23,6 +23,13 @@ struct OsVersion {
   uint32_t servicePackMajor = 1;
   uint32_t servicePackMinor = 0;
   std::string csdVersion = "Service Pack 1";
+  // GetNativeSystemInfo's wProcessorArchitecture: 0 x86, 6 IA-64, 9 x64.
+  uint32_t processorArchitecture = 9;
+  // GetProductInfo's product type (PRODUCT_*), 0 where the query is absent
+  // (before major version 6).
+  uint32_t productInfo = 7;  // PRODUCT_STANDARD_SERVER
+  // GetSystemMetrics(SM_SERVERR2) != 0.
+  bool serverR2 = false;
 };
 
 // VS_FIXEDFILEINFO version numbers: each pair of 16-bit parts packed in a
@@ -75,6 +82,12 @@ class System {
   virtual uint32_t ansiCodePage() = 0;
   virtual std::string toAnsi(const std::u16string& text) = 0;
   virtual std::u16string fromAnsi(const std::string& text) = 0;
+  // ExpandEnvironmentStrings: every %NAME% of a set variable (name without
+  // regard to letter case) replaced by its value, others left as they are.
+  // %SystemDrive% is the system drive without its separator ("C:").
+  virtual std::string expandEnvironment(const std::string& text) = 0;
+  // GetModuleFileName(NULL): the running program's file.
+  virtual std::string programPath() = 0;
 };
 
 }  // namespace platform
