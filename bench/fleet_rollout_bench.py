@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""The roll-out engine's overhead: one run of deploy/ansible/rollout.yml over
+a fresh simulated fleet (eight servers, two of them up to date, batches of
+two), its wall time against the time its Keelson runs took.
+
+Keelson's time per batch is counted two ways: the sum of every Keelson run
+of the batch's hosts, and the batch's critical path (the hosts of a batch run
+side by side, so the longest host's Keelson time). The ratios of the wall
+time to the totals of each are printed; the engine's target is 1.3.
+
+usage: fleet_rollout_bench.py [--bin DIR] [--hosts N] [--batch N] [--runs N]
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+PLAYBOOK = os.path.join(REPO, "deploy", "ansible", "rollout.yml")
+MAKE_FLEET = os.path.join(REPO, "deploy", "ansible", "simfleet", "make-fleet")
+
+
+def seconds(delta):
+    """The command module's "H:MM:SS.ffffff" as seconds."""
+    h, m, s = delta.split(":")
+    return int(h) * 3600 + int(m) * 60 + float(s)
+
+
+def keelson_seconds(output):
+    """Host -> seconds spent in Keelson runs, from the json callback's
+    output. Every command task of the role that ran Keelson carries its
+    argv; its delta is the run's time."""
+    per_host = {}
+    for play in output["plays"]:
+        for task in play["tasks"]:
+            for host, result in task["hosts"].items():
+                cmd = result.get("cmd")
+                keelson = isinstance(cmd, list) and cmd and os.path.basename(cmd[0]).startswith("Keelson")
+                if keelson and "delta" in result:
+                    per_host[host] = per_host.get(host, 0.0) + seconds(result["delta"])
+    return per_host
+
+
+def one_run(work, bin_dir, hosts, batch):
+    fleet = os.path.join(work, "fleet")
+    shutil.rmtree(fleet, ignore_errors=True)
+    subprocess.run([MAKE_FLEET, fleet, "--hosts", str(hosts), "--bin", bin_dir, "--current", "srv02,srv05"],
+                   check=True, stdout=subprocess.DEVNULL)
+    env = dict(os.environ, ANSIBLE_STDOUT_CALLBACK="json", ANSIBLE_RETRY_FILES_ENABLED="0")
+    started = time.monotonic()
+    run = subprocess.run(["ansible-playbook", "-i", os.path.join(fleet, "inventory.ini"), PLAYBOOK,
+                          "-e", "corvane_package=" + os.path.join(fleet, "package"),
+                          "-e", "corvane_report_dir=" + os.path.join(fleet, "reports"),
+                          "-e", "corvane_batch=%d" % batch],
+                         cwd=fleet, env=env, capture_output=True, text=True)
+    wall = time.monotonic() - started
+    if run.returncode != 0:
+        sys.exit("fleet_rollout_bench: ansible-playbook exited %d\n%s" % (run.returncode, run.stderr[-2000:]))
+    per_host = keelson_seconds(json.loads(run.stdout))
+    names = ["srv%02d" % n for n in range(1, hosts + 1)]
+    batches = [names[i:i + batch] for i in range(0, hosts, batch)]
+    summed = sum(sum(per_host.get(h, 0.0) for h in b) for b in batches)
+    critical = sum(max(per_host.get(h, 0.0) for h in b) for b in batches)
+    return wall, summed, critical
+
+
+def main():
+    parser = argparse.ArgumentParser(description="roll-out engine overhead over a simulated fleet")
+    parser.add_argument("--bin", default=os.path.join(REPO, "build", "bin"))
+    parser.add_argument("--hosts", type=int, default=8)
+    parser.add_argument("--batch", type=int, default=2)
+    parser.add_argument("--runs", type=int, default=1)
+    args = parser.parse_args()
+    work = tempfile.mkdtemp(prefix="corvane-fleet-bench-")
+    try:
+        for n in range(args.runs):
+            wall, summed, critical = one_run(work, os.path.abspath(args.bin), args.hosts, args.batch)
+            print("run %d: wall %.1f s; Keelson %.1f s summed over hosts (ratio %.2f), %.1f s on the batches' "
+                  "critical paths (ratio %.2f)" % (n + 1, wall, summed, wall / summed, critical, wall / critical))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
