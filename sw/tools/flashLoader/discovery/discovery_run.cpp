@@ -1,7 +1,6 @@
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 
 #include <cstdio>
-#include <strings.h>
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/adapter_check.h"
@@ -21,6 +20,7 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 
 namespace {
@@ -67,7 +67,7 @@ std::optional<int> locate_card(DiscoveredCard* card) {
 
 bool already_found(const std::vector<DiscoveredCard>& cards, const std::string& identity) {
   for (const DiscoveredCard& card : cards)
-    if (strcasecmp(card.identity.c_str(), identity.c_str()) == 0) return true;
+    if (equal_ignoring_case(card.identity, identity)) return true;
   return false;
 }
 

@@ -1,7 +1,5 @@
 #include "sw/tools/flashLoader/hostglue/driver_switch.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "platform/host.h"
@@ -11,6 +9,7 @@
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 namespace {
 
@@ -83,7 +82,7 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
   bool written = true;
   int walked = walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
     for (const std::string& id : instanceIds) {
-      if (strcasecmp(instance.netCfgInstanceId.c_str(), id.c_str()) != 0) continue;
+      if (!equal_ignoring_case(instance.netCfgInstanceId, id)) continue;
       *driverKey = instance.driverKey;
       if (mode == kDriverModeQuiescent) {
         if (registry.setValue(instance.key, "LoadFirmware", quiescentValue()) != platform::kErrorSuccess) {
