@@ -10,6 +10,7 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -133,5 +134,5 @@ int cv_driver_quiescent_mode(const std::string& connectionName) {
   int normal = switch_driver_mode(kDriverModeNormal, connectionName);
   if (quiescent && normal) return 0;
   std::printf("cv_driver_quiescent_mode failed \n");
-  return 31;
+  return kExitGeneralFailure;
 }
