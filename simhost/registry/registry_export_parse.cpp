@@ -46,7 +46,12 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
 // A short quote of the offending text for messages.
 std::string excerpt(std::string_view s) {
   constexpr size_t kMax = 40;
-  return "\"" + std::string(s.substr(0, kMax)) + (s.size() > kMax ? "...\"" : "\"");
+  // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about a
+  // literal prepended to a temporary string.
+  std::string quoted = "\"";
+  quoted.append(s.substr(0, kMax));
+  quoted.append(s.size() > kMax ? "...\"" : "\"");
+  return quoted;
 }
 
 bool parseHexNumber(std::string_view digits, size_t maxDigits, uint32_t* value) {

@@ -34,11 +34,6 @@ int write_sector_image(const DeviceHandle& handle, std::span<const uint32_t, kSe
   return write_locked(handle, words, sectorOffset, true, false, kFlashLockNotTaken);
 }
 
-int write_sector_image_with_progress(const DeviceHandle& handle, std::span<const uint32_t, kSectorWords> words,
-                                     uint32_t sectorOffset) {
-  return write_locked(handle, words, sectorOffset, true, true, kFlashLockNotTaken);
-}
-
 int write_vpd_area(const DeviceHandle& handle, std::span<const uint32_t, kVpdAreaWords> words) {
   return write_locked(handle, words, FlashLayout::kVpdArea, false, true, -1);
 }

@@ -15,9 +15,6 @@ inline constexpr size_t kVpdAreaWords = 256;
 // first word that failed.
 int write_sector_image(const DeviceHandle& handle, std::span<const uint32_t, kSectorWords> words,
                        uint32_t sectorOffset);
-// The same with progress on standard output.
-int write_sector_image_with_progress(const DeviceHandle& handle, std::span<const uint32_t, kSectorWords> words,
-                                     uint32_t sectorOffset);
 
 // The VPD area's 256 words at 0x3E8C00, every one sent, with progress. 0; -1
 // when the lock is not taken; 14 when a word failed.

@@ -13,6 +13,7 @@
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int mac_entry_write(const DeviceHandle& handle, uint32_t slot, const MacAddress&
   uint32_t boardType = 0;
   if (read_board_type(handle, &boardType) != 0) {
     std::fprintf(stderr, "Cannot get boardtype\n");
-    return 31;
+    return kExitGeneralFailure;
   }
   if (slot >= kMacSlotCount) return -1;
   if (!acceptable_mac(mac)) return kMacRejected;

@@ -47,5 +47,5 @@ int check_flash_writes_enabled(const DeviceHandle& handle) {
   if (int read = read_status_locked(handle, &status); read != 0) return read;
   if (!(status & kFlashStatusWriteDisable)) return 0;
   std::fprintf(stderr, "Flash writes are disabled on this board!!!\n");
-  return kFlashWritesDisabled;
+  return kExitGeneralFailure;
 }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 inline constexpr int kUnprotectFailed = 8;
-inline constexpr int kFlashWritesDisabled = 31;
 
 // Clears the status register (block protection off) and sets write enable.
 // 0, or 8 when either failed.

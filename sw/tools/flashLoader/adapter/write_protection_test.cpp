@@ -46,7 +46,7 @@ TEST_F(WriteProtectionTest, ProtectAndUnprotectSwitchBlockProtection) {
 }
 
 TEST_F(WriteProtectionTest, AStatusLockHeldByThePinDisablesWrites) {
-  expectWriteEnableCheck(true, kFlashWritesDisabled, "Flash writes are disabled on this board!!!\n");
+  expectWriteEnableCheck(true, kExitGeneralFailure, "Flash writes are disabled on this board!!!\n");
 }
 
 TEST_F(WriteProtectionTest, AStatusLockWithoutThePinIsCleared) { expectWriteEnableCheck(false, 0, ""); }

@@ -11,6 +11,7 @@
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/boardconfig/hardware_flags.h"
 #include "sw/tools/flashLoader/boardconfig/mac_repair.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ int board_summary(const DeviceHandle& handle, const UserAreaRecord& record) {
   uint32_t boardType = 0;
   if (read_board_type(handle, &boardType) != 0) {
     std::fprintf(stderr, "Cannot get boardtype\n");
-    return 31;
+    return kExitGeneralFailure;
   }
   const uint32_t subsystem = read_subsystem_id(handle);
   std::printf("Board Type       : %s\n", subsystem_board_name(subsystem));

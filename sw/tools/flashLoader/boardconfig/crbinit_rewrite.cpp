@@ -42,7 +42,7 @@ int refresh_crbinit_digests(const DeviceHandle& handle) {
   std::printf("Updating MD5 checksum...\n");
   std::fflush(stdout);
   // Slot 62 covers the table itself, so it comes after slot 0.
-  if (update_sector_digest(handle, 0) != 0) return kCrbinitDigestFailed;
-  if (update_sector_digest(handle, FlashLayout::kBoardSectorNumber) != 0) return kCrbinitDigestFailed;
+  if (update_sector_digest(handle, 0) != 0) return kExitGeneralFailure;
+  if (update_sector_digest(handle, FlashLayout::kBoardSectorNumber) != 0) return kExitGeneralFailure;
   return 0;
 }

@@ -45,7 +45,7 @@ int wol_status(const DeviceHandle& handle, uint32_t port) {
   std::vector<CrbinitEntry> entries;
   if (read_crbinit_entries(handle, &entries) != 0) return kFlashNotReadable;
   const CrbinitEntry* wol = find_crbinit_entry(entries, kCrbinitWolMask);
-  if (!wol) return kSettingNotFound;
+  if (!wol) return kExitGeneralFailure;
   std::printf("WOL Status %d               : %s\n", static_cast<int>(port), state(port_bit(wol->value, port)));
   return 0;
 }
@@ -54,7 +54,7 @@ int ncsi_status(const DeviceHandle& handle) {
   std::vector<CrbinitEntry> entries;
   if (read_crbinit_entries(handle, &entries) != 0) return kFlashNotReadable;
   const CrbinitEntry* ncsi = find_crbinit_entry(entries, kCrbinitNcsiSetting);
-  if (!ncsi) return kSettingNotFound;
+  if (!ncsi) return kExitGeneralFailure;
   std::printf("NCSI Status                : %s\n", state((ncsi->value & kNcsiEnabled) == kNcsiEnabled));
   return 0;
 }

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
-inline constexpr int kSettingNotFound = 31;
 
 // "PXE Status %d               : Enabled" or "... Disabled" for the port
 // (board 0x22: "Base PXE Status            : ..."). 0, or 12 when the flash

@@ -66,7 +66,7 @@ TEST_F(FlagStatusTest, WolStatusReadsTheRegisterTableEntry) {
   EXPECT_EQ(calls(50), 1u + 2u * (flashWord(4) >> 16));
 
   setFlashWord(wol + 4, 0x41600000);  // the entry now names another register
-  EXPECT_EQ(run([&] { return wol_status(handle, 1); }, kSettingNotFound), "");
+  EXPECT_EQ(run([&] { return wol_status(handle, 1); }, kExitGeneralFailure), "");
   fault(FaultAction::kFail, 50, 1);
   EXPECT_EQ(run([&] { return wol_status(handle, 1); }, 12), "IO CONTROL FAILED = 0x1f \n");
 }
@@ -105,7 +105,7 @@ TEST_F(FlagStatusTest, ATableHeaderIsNeverFollowedOutOfSectorZero) {
     EXPECT_EQ(calls(50), c.reads);
     EXPECT_EQ(entries.size(), (c.reads - 1) / 2);
   }
-  EXPECT_EQ(run([&] { return ncsi_status(handle); }, kSettingNotFound), "");
+  EXPECT_EQ(run([&] { return ncsi_status(handle); }, kExitGeneralFailure), "");
 }
 
 }  // namespace

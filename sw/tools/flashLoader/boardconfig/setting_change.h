@@ -4,14 +4,14 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/flash_write_guard.h"
 
 inline constexpr int kSettingRewriteFailed = 1;
 inline constexpr int kPxeWordWriteFailed = 11;
 inline constexpr int kSettingReadFailed = 12;
 inline constexpr int kBoardDigestFailed = 13;
-inline constexpr int kCrbinitDigestFailed = 31;
-inline constexpr int kSettingNotSupported = 38;
+inline constexpr int kSettingNotSupported = kExitNotSupported;
 
 // Unprotects the flash for the scope and protects it again on every way
 // out; Ctrl+C is refused meanwhile, so that no sector is left half written.

@@ -14,10 +14,10 @@
 #include "sw/tools/flashLoader/boardconfig/programmed_macs.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_area.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
-constexpr int kLayoutRefused = 31;
 constexpr int kNotDualPort = 1;
 constexpr size_t kMacDigits = 12;
 constexpr size_t kVlanDigits = 4;
@@ -133,14 +133,14 @@ int vnic_commit(const DeviceHandle& handle, uint32_t port) {
   if (count && *count == -1) return vnic_clean(handle);
   if (!count || *count < 1 || *count > static_cast<int>(kMaxVnics)) {
     refuse("\nERROR: Can support only upto %d vNICs currently\n\n", static_cast<int>(kMaxVnics));
-    return kLayoutRefused;
+    return kExitGeneralFailure;
   }
 
   uint32_t boardType = 0;
   if (read_board_type(handle, &boardType) != 0) std::fprintf(stderr, "Cannot get boardtype\n");
   const uint32_t portCount = board_port_count(boardType);
   std::vector<VnicElement> vnics;
-  if (!read_layout(*count, portCount, &vnics) || !layout_consistent(vnics, portCount)) return kLayoutRefused;
+  if (!read_layout(*count, portCount, &vnics) || !layout_consistent(vnics, portCount)) return kExitGeneralFailure;
   if (portCount != 2) {
     refuse("\nWARNING: vNIC only supported on dual port cards\n");
     return kNotDualPort;

@@ -1,7 +1,6 @@
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 
 #include <cstdio>
-#include <strings.h>
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/adapter_check.h"
@@ -21,13 +20,12 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 
 namespace {
 
-// A failed lookup of a card's place in the machine: the wrapper reads 0 as
-// a written report, so these end the run with the general failure code.
-constexpr int kLookupFailed = 31;
 constexpr size_t kReportAdapterMax = 512;
 
 // The adapter check as both report options use it: 0 to go on, -1 for a
@@ -38,42 +36,43 @@ int check_port(const std::string& name, uint32_t* port) {
   return checked;
 }
 
-// Finds the card's PCI location. nullopt to go on, or the code that ends
-// the run.
-std::optional<int> locate_card(DiscoveredCard* card) {
+// Finds the card's PCI location. kGoOn to go on, or the code that ends
+// the run: a failed lookup ends it with the general failure code, since the
+// wrapper reads 0 as a written report.
+StepResult locate_card(DiscoveredCard* card) {
   std::vector<std::string> instanceIds;
   if (!Get_Instance_Id(card->interfaceName, &instanceIds)) {
     std::printf("Get_Instance_Id Failed\n");
-    return kLookupFailed;
+    return kExitGeneralFailure;
   }
   DeviceList devices;
   if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
     std::printf("SetupDiGetClassDevs Failed\n");
-    return kLookupFailed;
+    return kExitGeneralFailure;
   }
   std::string driverKey;
   if (!Read_Registry_XML(instanceIds, &driverKey)) {
     std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
-    return kLookupFailed;
+    return kExitGeneralFailure;
   }
   const size_t known = g_port_locations.size();
   if (!FindDevice(devices, driverKey) || g_port_locations.size() == known) {
     std::printf("FindDevice Failed\n");
-    return std::nullopt;
+    return kGoOn;
   }
   card->location = g_port_locations.back();
-  return std::nullopt;
+  return kGoOn;
 }
 
 bool already_found(const std::vector<DiscoveredCard>& cards, const std::string& identity) {
   for (const DiscoveredCard& card : cards)
-    if (strcasecmp(card.identity.c_str(), identity.c_str()) == 0) return true;
+    if (equal_ignoring_case(card.identity, identity)) return true;
   return false;
 }
 
 // One entry per card: the first port of each card met in the interface
-// list. nullopt to go on, or the code that ends the run.
-std::optional<int> find_cards(std::vector<DiscoveredCard>* cards) {
+// list. kGoOn to go on, or the code that ends the run.
+StepResult find_cards(std::vector<DiscoveredCard>* cards) {
   build_interface_list();
   const std::vector<std::string> names = g_interface_list;
   for (const std::string& name : names) {
@@ -96,11 +95,11 @@ std::optional<int> find_cards(std::vector<DiscoveredCard>* cards) {
     }
     if (already_found(*cards, card.identity)) continue;
     card.interfaceName = name;
-    if (std::optional<int> end = locate_card(&card)) return end;
+    if (StepResult end = locate_card(&card)) return end;
     cards->push_back(std::move(card));
   }
   close_adapter();
-  return std::nullopt;
+  return kGoOn;
 }
 
 
@@ -126,56 +125,44 @@ std::vector<AdapterMacs> corvane_ports_with_macs() {
   return kept;
 }
 
-// Upgrades the card that owns the port. 0 when upgraded, a positive code
-// when its upgrade failed (the next card goes on); the code that ends the
-// run otherwise, in *end.
-int upgrade_selected_port(const std::string& name, std::optional<int>* end) {
+// Upgrades the card that owns the port: *result is 0 when upgraded, a
+// positive code when its upgrade failed (the next card goes on). kGoOn, or
+// the code that ends the run.
+StepResult upgrade_selected_port(const std::string& name, int* result) {
   uint32_t port = 0;
-  if (int checked = check_port(name, &port); checked != 0) {
-    *end = checked;
-    return checked;
-  }
-  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) {
-    *end = enabled;
-    return enabled;
-  }
+  if (int checked = check_port(name, &port); checked != 0) return checked;
+  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) return enabled;
   if (cv_driver_quiescent_mode(name) != 0) {
     std::fprintf(stderr, "Clear settings...Failed.\n");
-    *end = 1;
     return 1;
   }
   close_adapter();
-  if (open_adapter(name, &port) != 0) {
-    *end = 31;
-    return 31;
-  }
+  if (open_adapter(name, &port) != 0) return kExitGeneralFailure;
   uint32_t boardType = 0;
   if (read_board_type(adapter_handle(), &boardType) != 0) {
     std::fprintf(stderr, "Cannot get boardtype\n");
-    *end = 18;
-    return 18;
+    return kExitBoardTypeUnreadable;
   }
   g_run.boardType = boardType;
   g_run.portCount = board_port_count(boardType);
   g_run.port = port;
   if (!running_as_native_process()) {
     std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
-    *end = 31;
-    return 31;
+    return kExitGeneralFailure;
   }
-  const int result = upgrade_adapter_flash(name, &g_run.port, g_run.imageName, g_run.versionCheck);
-  if (result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
-  return result;
+  *result = upgrade_adapter_flash(name, &g_run.port, g_run.imageName, g_run.versionCheck);
+  if (*result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
+  return kGoOn;
 }
 
 }  // namespace
 
-std::optional<int> run_discovery(const std::string& fileName) {
+StepResult run_discovery(const std::string& fileName) {
   const int boards = count_boards();
   if (boards <= 0) return g_run.status;
 
   std::vector<DiscoveredCard> cards;
-  if (std::optional<int> end = find_cards(&cards)) {
+  if (StepResult end = find_cards(&cards)) {
     close_adapter();
     return end;
   }
@@ -199,10 +186,10 @@ std::optional<int> run_discovery(const std::string& fileName) {
     return -1;
   }
   g_run.status = 0;
-  return std::nullopt;
+  return kGoOn;
 }
 
-std::optional<int> run_report_upgrade(const std::string& fileName) {
+StepResult run_report_upgrade(const std::string& fileName) {
   const std::vector<AdapterMacs> adapters = corvane_ports_with_macs();
   if (adapters.empty()) {
     std::printf("No Device Found for F/W upgrade.\n");
@@ -223,11 +210,11 @@ std::optional<int> run_report_upgrade(const std::string& fileName) {
       g_run.status = 1;
       continue;
     }
-    std::optional<int> end;
-    const int result = upgrade_selected_port(name, &end);
+    int result = 0;
+    const StepResult end = upgrade_selected_port(name, &result);
     close_adapter();
     if (end) return end;
     if (result != 0) g_run.status = result;
   }
-  return std::nullopt;
+  return kGoOn;
 }

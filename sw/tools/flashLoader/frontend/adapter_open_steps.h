@@ -1,9 +1,6 @@
 // The steps of opening the adapter named by -i: open and check it, clear a
 // driver switch left behind by an interrupted run, reopen it, learn its
 // board type and port count.
-//
-// Clearing a leftover driver switch arrives with the upgrade: a port that
-// still carries one is refused for now.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +12,8 @@
 // mode).
 int open_and_check_adapter(const std::string& interfaceName, uint32_t* port);
 
-// 0 when the port carries no leftover quiescent-mode switch; 31 otherwise.
+// Clears a quiescent-mode switch that an interrupted run left on the port.
+// 0 when there was none or it is cleared; 31 when clearing failed.
 int clear_leftover_driver_switch(const std::string& interfaceName);
 
 // The board type (from the flash while the driver has not published it)

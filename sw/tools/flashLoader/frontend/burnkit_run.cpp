@@ -1,7 +1,6 @@
 #include "sw/tools/flashLoader/frontend/burnkit_run.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "sw/tools/flashLoader/frontend/burnkit_options.h"
 #include "sw/tools/flashLoader/frontend/deferred_operation.h"
@@ -10,6 +9,7 @@
 #include "sw/tools/flashLoader/frontend/option_handling.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ int parse_and_run(int argc, char** argv) {
   g_run.imageName.clear();
   int option;
   while ((option = next_option(g_scan, argc, argv, kShortOptions, burnkit_long_options())) != kOptionsEnd) {
-    if (std::optional<int> end = handle_option(option, g_scan)) return *end;
+    if (StepResult end = handle_option(option, g_scan)) return *end;
   }
   return run_deferred_operation(argc, argv, g_scan.next);
 }

@@ -13,6 +13,7 @@
 #include "sw/tools/flashLoader/frontend/host_checks.h"
 #include "sw/tools/flashLoader/frontend/port_prompt.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 #include "sw/tools/flashLoader/update/user_restore.h"
 
@@ -29,7 +30,7 @@ bool refuse_32bit_process() {
 // takes writes and that this is the 64-bit build.
 int writes_refused() {
   if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) return enabled;
-  if (refuse_32bit_process()) return 31;
+  if (refuse_32bit_process()) return kExitGeneralFailure;
   return 0;
 }
 

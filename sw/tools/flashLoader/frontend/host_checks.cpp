@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/host.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int check_free_space() {
   platform::WinError error = platform::host().system().freeBytes("", &freeBytes);
   if (error != platform::kErrorSuccess) {
     std::fprintf(stderr, "GetDiskFreeSpaceEx Failed .Errorcode= %d..!\n", static_cast<int>(error));
-    return 31;
+    return kExitGeneralFailure;
   }
-  return freeBytes < kBackupSpaceNeeded ? 31 : 0;
+  return freeBytes < kBackupSpaceNeeded ? kExitGeneralFailure : kExitOk;
 }

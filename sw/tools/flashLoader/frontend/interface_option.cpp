@@ -11,6 +11,7 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ std::vector<std::string> corvane_connections() {
 
 }  // namespace
 
-std::optional<int> find_connection_at(int bus, int device, int function) {
+StepResult find_connection_at(int bus, int device, int function) {
   for (const std::string& name : corvane_connections()) {
     std::vector<std::string> instanceIds;
     if (!Get_Instance_Id(name, &instanceIds)) {
@@ -54,20 +55,20 @@ std::optional<int> find_connection_at(int bus, int device, int function) {
     if (!pci_location_of_driver_key(devices, driverKey, &b, &d, &f)) return 1;
     if (b == bus && d == device && f == function) set_interface_name(name);
   }
-  return std::nullopt;
+  return kGoOn;
 }
 
-std::optional<int> open_interface(const char* argument) {
+StepResult open_interface(const char* argument) {
   set_interface_name(argument);
   if (names_pci_location(g_run.interfaceName)) {
     int bus = 0, device = 0, function = 0;
     if (std::sscanf(g_run.interfaceName.c_str(), "%d:%d.%d", &bus, &device, &function) < 3) return 1;
-    if (std::optional<int> end = find_connection_at(bus, device, function)) return end;
+    if (StepResult end = find_connection_at(bus, device, function)) return end;
   }
   if (g_run.interfaceName == kXmlInterfaceName) {
     g_xml_mode = 1;
     build_interface_list();
-    return std::nullopt;
+    return kGoOn;
   }
 
   int checked = open_and_check_adapter(g_run.interfaceName, &g_run.port);
@@ -85,7 +86,7 @@ std::optional<int> open_interface(const char* argument) {
   close_adapter();
   if (open_adapter(g_run.interfaceName, &g_run.port) != 0) {
     g_run.port = 0;
-    return 31;
+    return kExitGeneralFailure;
   }
 
   if (learn_board_type(&g_run.boardType, &g_run.portCount) != 0) {
@@ -93,5 +94,5 @@ std::optional<int> open_interface(const char* argument) {
     return 18;
   }
   g_run.status = 0;
-  return std::nullopt;
+  return kGoOn;
 }

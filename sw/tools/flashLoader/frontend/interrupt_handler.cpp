@@ -9,6 +9,11 @@
 
 std::atomic<int32_t> g_flash_write{0};
 
+std::mutex& flash_write_decision() {
+  static std::mutex decision;
+  return decision;
+}
+
 namespace {
 
 constexpr uint32_t kRomSemaphoreRelease = 0x0611C014;
@@ -18,6 +23,8 @@ constexpr uint32_t kRomSemaphoreRelease = 0x0611C014;
 bool console_control_handler(platform::ConsoleEvent event) {
   std::printf("Calling signal Handler, flash_write is [%d]\n", g_flash_write.load());
   if (event != platform::ConsoleEvent::CtrlC && event != platform::ConsoleEvent::Close) return false;
+  // Held to the end: the process ends with it.
+  std::unique_lock<std::mutex> decided(flash_write_decision());
   if (g_flash_write.load() == 1) {
     std::printf("WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
     std::fflush(stdout);

@@ -1,6 +1,10 @@
 #include "sw/tools/flashLoader/frontend/interrupt_handler.h"
 
+#include <chrono>
+#include <future>
+
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
+#include "sw/tools/flashLoader/update/flash_write_guard.h"
 
 namespace {
 
@@ -24,6 +28,19 @@ TEST_F(InterruptHandlerTest, AFlashWriteIsNotInterrupted) {
               "Calling signal Handler, flash_write is [1]\n"
               "WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
   }
+}
+
+TEST_F(InterruptHandlerTest, TheWritePhaseWaitsForAHandlerThatIsDeciding) {
+  std::unique_lock<std::mutex> deciding(flash_write_decision());
+  std::future<void> writer = std::async(std::launch::async, [] {
+    FlashWriteInProgress writing;
+    EXPECT_EQ(g_flash_write.load(), 1);
+  });
+  EXPECT_EQ(writer.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+  EXPECT_EQ(g_flash_write.load(), 0) << "the write phase began while the handler decided";
+  deciding.unlock();
+  writer.get();
+  EXPECT_EQ(g_flash_write.load(), 0) << "the mark is cleared when the phase ends";
 }
 
 TEST_F(InterruptHandlerTest, OtherEventsAreLeftToTheSystem) {

@@ -13,6 +13,7 @@
 #include "sw/tools/flashLoader/frontend/interface_option.h"
 #include "sw/tools/flashLoader/frontend/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -33,12 +34,12 @@ bool needs_administrator(int option) {
   return option != 'v' && option != kOptVersion && option != 'h' && option != kOptHelp;
 }
 
-std::optional<int> invalid_combination() {
+StepResult invalid_combination() {
   std::fprintf(stderr, "Invalid combination of options!\n");
   return failure_status();
 }
 
-std::optional<int> handle_interface(const OptionScan& scan) {
+StepResult handle_interface(const OptionScan& scan) {
   if (g_run.optionsSeen != 1) {
     std::fprintf(stderr, "'-i' or '--interface' must be first option. Ignored\n");
     return 0;
@@ -46,23 +47,23 @@ std::optional<int> handle_interface(const OptionScan& scan) {
   return open_interface(scan.argument);
 }
 
-std::optional<int> handle_force() {
+StepResult handle_force() {
   if (g_run.optionsSeen <= 2) {
     g_run.versionCheck = 0;
   } else {
     std::fprintf(stderr, "'-f' or '--force' must be second option - Ignored\n");
   }
-  return std::nullopt;
+  return kGoOn;
 }
 
-std::optional<int> handle_restore(const OptionScan& scan) {
+StepResult handle_restore(const OptionScan& scan) {
   if (!g_run.operation.empty()) return invalid_combination();
   g_run.operation = kOpRestore;
   set_image_name(scan.argument);
-  return std::nullopt;
+  return kGoOn;
 }
 
-std::optional<int> handle_hwflags(const OptionScan& scan) {
+StepResult handle_hwflags(const OptionScan& scan) {
   g_run.operation = kOpHwFlags;
   const char* value = scan.argument;
   if (std::strlen(value) != 1 || value[0] < '0' || value[0] > '3') {
@@ -70,17 +71,17 @@ std::optional<int> handle_hwflags(const OptionScan& scan) {
     return 1;
   }
   g_run.hwflags = static_cast<uint32_t>(value[0] - '0');
-  return std::nullopt;
+  return kGoOn;
 }
 
-std::optional<int> handle_info() {
+StepResult handle_info() {
   if (!g_run.operation.empty()) return invalid_combination();
   return run_board_information();
 }
 
 // The vNIC property commands exist only on the dual-port boards that have
 // the property area.
-std::optional<int> handle_vnic_properties(int option) {
+StepResult handle_vnic_properties(int option) {
   const uint32_t subsystem = read_subsystem_id(adapter_handle());
   if (subsystem != 0x01254040 && subsystem != 0x01264040 && subsystem != 0x01354040) {
     std::fprintf(stderr, "Invalid option \n");
@@ -92,24 +93,24 @@ std::optional<int> handle_vnic_properties(int option) {
   return result != 0 ? result : g_run.status;
 }
 
-std::optional<int> handle_missing_argument(const OptionScan& scan) {
+StepResult handle_missing_argument(const OptionScan& scan) {
   if (scan.offending == 'a' || scan.offending == kOptAll) {
     g_run.operation = kOpUpdate;  // the upgrade looks for the default image
-    return std::nullopt;
+    return kGoOn;
   }
   std::fprintf(stderr, "Be careful...It requires an argument! \n");
   return failure_status();
 }
 
-std::optional<int> handle_unknown() {
+StepResult handle_unknown() {
   std::fprintf(stderr, "Invalid option \n");
   print_usage();
-  return 31;
+  return kExitGeneralFailure;
 }
 
 }  // namespace
 
-std::optional<int> handle_option(int option, const OptionScan& scan) {
+StepResult handle_option(int option, const OptionScan& scan) {
   if (g_run.optionsSeen == 0 && !may_come_first(option)) {
     std::fprintf(stderr, "'-i' or '--interface' must be first option.\n");
     return -1;
@@ -130,28 +131,28 @@ std::optional<int> handle_option(int option, const OptionScan& scan) {
     case 'F':
     case kOptTestFlash:
       run_flash_test();
-      return std::nullopt;
+      return kGoOn;
     case 'a':
     case kOptAll:
       g_run.operation = kOpUpdate;
       set_image_name(scan.argument);
-      return std::nullopt;
+      return kGoOn;
     case 'r':
     case kOptRestore:
       return handle_restore(scan);
-    case kOptPxeOn: g_run.operation = kOpPxeEnable; return std::nullopt;
-    case kOptPxeOff: g_run.operation = kOpPxeDisable; return std::nullopt;
-    case kOptWolOn: g_run.operation = kOpWolEnable; return std::nullopt;
-    case kOptWolOff: g_run.operation = kOpWolDisable; return std::nullopt;
-    case kOptNcsiOn: g_run.operation = kOpNcsiEnable; return std::nullopt;
-    case kOptNcsiOff: g_run.operation = kOpNcsiDisable; return std::nullopt;
+    case kOptPxeOn: g_run.operation = kOpPxeEnable; return kGoOn;
+    case kOptPxeOff: g_run.operation = kOpPxeDisable; return kGoOn;
+    case kOptWolOn: g_run.operation = kOpWolEnable; return kGoOn;
+    case kOptWolOff: g_run.operation = kOpWolDisable; return kGoOn;
+    case kOptNcsiOn: g_run.operation = kOpNcsiEnable; return kGoOn;
+    case kOptNcsiOff: g_run.operation = kOpNcsiDisable; return kGoOn;
     case kOptHwFlags:
       return handle_hwflags(scan);
     case 'v':
     case kOptVersion:
       print_version();
       g_run.status = 0;
-      return std::nullopt;
+      return kGoOn;
     case 'h':
     case kOptHelp:
       print_usage();

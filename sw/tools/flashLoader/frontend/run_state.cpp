@@ -1,5 +1,7 @@
 #include "sw/tools/flashLoader/frontend/run_state.h"
 
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
+
 RunState g_run;
 int g_xml_mode = 0;
 std::string g_xml_port_text;
@@ -8,4 +10,4 @@ void set_interface_name(const std::string& name) { g_run.interfaceName = name.su
 
 void set_image_name(const std::string& name) { g_run.imageName = name.substr(0, kRunImageNameMax); }
 
-int32_t failure_status() { return g_run.status != 0 ? g_run.status : 31; }
+int32_t failure_status() { return g_run.status != 0 ? g_run.status : kExitGeneralFailure; }

@@ -1,11 +1,10 @@
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 int walk_adapter_instances(const ClassWalkMessages& messages,
                            const std::function<bool(const AdapterInstance&)>& visit) {
@@ -23,7 +22,7 @@ int walk_adapter_instances(const ClassWalkMessages& messages,
       std::printf(messages.enumFailed, static_cast<int>(error), __LINE__);
       return 0;
     }
-    if (strcasecmp(instance.subkey.c_str(), "Properties") == 0) continue;
+    if (equal_ignoring_case(instance.subkey, "Properties")) continue;
     error = registry.openKey(platform::regJoin(kNetClassKeyPath, instance.subkey), &instance.key);
     if (error == platform::kErrorFileNotFound) continue;
     if (error != platform::kErrorSuccess) {

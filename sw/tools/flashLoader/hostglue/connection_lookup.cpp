@@ -1,12 +1,11 @@
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <functional>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 std::vector<std::string> g_interface_list;
 
@@ -62,7 +61,7 @@ int walk_connections(const WalkMessages& messages,
   }
 }
 
-bool same_name(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool same_name(const std::string& a, const std::string& b) { return equal_ignoring_case(a, b); }
 
 }  // namespace
 

@@ -1,11 +1,10 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 platform::WinError open_net_devices(const std::string& enumerator, DeviceList* devices) {
   return platform::host().devices().present(kNetClassGuidText, enumerator, devices);
@@ -34,5 +33,5 @@ int parse_pci_location(const std::string& location, int* bus, int* device, int* 
 }
 
 bool same_driver_key(const std::string& a, const std::string& b) {
-  return !a.empty() && strcasecmp(a.c_str(), b.c_str()) == 0;
+  return !a.empty() && equal_ignoring_case(a, b);
 }

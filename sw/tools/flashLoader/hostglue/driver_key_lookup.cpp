@@ -1,16 +1,15 @@
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <functional>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 namespace {
 
-bool same_id(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool same_id(const std::string& a, const std::string& b) { return equal_ignoring_case(a, b); }
 
 constexpr ClassWalkMessages kDriverClassMessages{"Get_Driver_Class:Creating Registry Key Failed",
                                                  "Get_Driver_Class:RegOpenKeyEx failed %d Line:%d\n",

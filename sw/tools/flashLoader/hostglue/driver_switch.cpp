@@ -1,7 +1,5 @@
 #include "sw/tools/flashLoader/hostglue/driver_switch.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "platform/host.h"
@@ -11,6 +9,8 @@
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
   bool written = true;
   int walked = walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
     for (const std::string& id : instanceIds) {
-      if (strcasecmp(instance.netCfgInstanceId.c_str(), id.c_str()) != 0) continue;
+      if (!equal_ignoring_case(instance.netCfgInstanceId, id)) continue;
       *driverKey = instance.driverKey;
       if (mode == kDriverModeQuiescent) {
         if (registry.setValue(instance.key, "LoadFirmware", quiescentValue()) != platform::kErrorSuccess) {
@@ -134,5 +134,5 @@ int cv_driver_quiescent_mode(const std::string& connectionName) {
   int normal = switch_driver_mode(kDriverModeNormal, connectionName);
   if (quiescent && normal) return 0;
   std::printf("cv_driver_quiescent_mode failed \n");
-  return 31;
+  return kExitGeneralFailure;
 }

@@ -1,12 +1,11 @@
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ int Clean_Registry(const std::vector<std::string>& instanceIds) {
   platform::Registry& registry = platform::host().registry();
   int walked = walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
     for (const std::string& id : instanceIds) {
-      if (strcasecmp(instance.netCfgInstanceId.c_str(), id.c_str()) != 0) continue;
+      if (!equal_ignoring_case(instance.netCfgInstanceId, id)) continue;
       platform::RegValue value;
       if (registry.queryValue(instance.key, "LoadFirmware", &value) != platform::kErrorSuccess) result = 3;
     }

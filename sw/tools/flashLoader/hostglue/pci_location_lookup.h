@@ -1,5 +1,5 @@
-// The PCI location of an adapter instance, and the connection of a Corvane
-// port at a given PCI location.
+// The PCI location of an adapter instance. (The connection of a Corvane port
+// at a given PCI location is the front end's -i lookup, built on this.)
 #pragma once
 
 #include <string>

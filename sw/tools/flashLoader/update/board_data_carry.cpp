@@ -10,7 +10,7 @@
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "sw/tools/flashLoader/romimage/byte_order.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -68,36 +68,36 @@ int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> p
   *vnicPresent = false;
   if (read_bytes(handle, picture.subspan(FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize),
                  FlashLayout::kFeatureArea, true) != 0)
-    return kUpdateFlashNotReadable;
+    return kExitFlashNotReadable;
 
   uint32_t header[2] = {};
   if (read_words(handle, FlashLayout::kVnicArea, header) != 0) {
     std::fprintf(stderr, "Failed vNIC property header access\n");
-    return kUpdateFlashNotReadable;
+    return kExitFlashNotReadable;
   }
   const std::optional<uint32_t> vnicBytes = vnic_area_bytes(header[0], header[1]);
   if (!vnicBytes) {
     std::printf("No vNIC property area in romimage\n");
-    return kUpdateOk;
+    return kExitOk;
   }
   std::printf("%s", vnicLine);
   if (*vnicBytes > 0 &&
       read_bytes(handle, picture.subspan(FlashLayout::kVnicArea, *vnicBytes), FlashLayout::kVnicArea, true) != 0) {
     std::fprintf(stderr, "Failed vNIC property area access\n");
-    return kUpdateFlashNotReadable;
+    return kExitFlashNotReadable;
   }
   *vnicPresent = true;
-  return kUpdateOk;
+  return kExitOk;
 }
 
 int carry_board_areas(const DeviceHandle& handle, const UserAreaRecord& flashUserArea, burnkit::FlashImage& image) {
   bool vnicPresent = false;
   if (int read = read_feature_and_vnic_areas(handle, image.bytes(), "Restoring vNIC property area...\n", &vnicPresent);
-      read != kUpdateOk)
+      read != kExitOk)
     return read;
   if (vnicPresent) {
     copy_user_area_words(flashUserArea, UserArea::kFunctionMaskLow, 4, image);
     copy_user_area_words(flashUserArea, UserArea::kFunctionMaskHigh, 4, image);
   }
-  return kUpdateOk;
+  return kExitOk;
 }

@@ -16,7 +16,7 @@
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "sw/tools/flashLoader/romimage/flash_layout.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
     words.resize(kSectorWords);
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "Failed to allocate memory for backup\n");
-    return kUpdateOutOfMemory;
+    return kExitOutOfMemory;
   }
   int percent = 0;
   for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
@@ -45,7 +45,7 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
     show_progress(percent);
   }
   finish_progress(percent);
-  return kUpdateOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ int save_total_flash_backup(const DeviceHandle& handle, const std::string& path)
   FileHandle file(std::fopen(path.c_str(), "wb"));
   if (!file) {
     std::fprintf(stderr, "Failed to use %s for flash backup\n", path.c_str());
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
   // The backup holds the board's serial number and MAC addresses.
   std::error_code ignored;
@@ -64,17 +64,17 @@ int save_total_flash_backup(const DeviceHandle& handle, const std::string& path)
   const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
     if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
       std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
-      return kUpdateFileProblem;
+      return kExitFileProblem;
     }
-    return kUpdateOk;
+    return kExitOk;
   });
-  if (result != kUpdateOk) return result;
+  if (result != kExitOk) return result;
   // A full disk may show only when the buffered rest is written out.
   if (std::fclose(file.release()) != 0) {
     std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
@@ -82,11 +82,11 @@ int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
     flash->assign(FlashLayout::kSize, 0xFF);
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "Failed to allocate memory for backup\n");
-    return kUpdateOutOfMemory;
+    return kExitOutOfMemory;
   }
   return read_sectors(handle, "read_whole_flash", [&](uint32_t sector, std::span<const uint32_t> words) {
     std::memcpy(flash->data() + size_t(sector) * FlashLayout::kSectorSize, words.data(), words.size_bytes());
-    return kUpdateOk;
+    return kExitOk;
   });
 }
 

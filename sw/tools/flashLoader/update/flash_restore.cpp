@@ -26,7 +26,7 @@
 #include "sw/tools/flashLoader/update/file_handle.h"
 #include "sw/tools/flashLoader/update/flash_write_guard.h"
 #include "sw/tools/flashLoader/update/operator_confirmation.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
 
 namespace {
@@ -48,12 +48,12 @@ bool alphanumeric(const std::string& text) {
 // digits only is compared; any other may take any file of its type).
 int check_serial_number(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture) {
   const std::string boardSerial = flashUserArea.serialNumber();
-  if (!alphanumeric(boardSerial)) return kUpdateOk;
+  if (!alphanumeric(boardSerial)) return kExitOk;
   if (boardSerial != picture_serial(picture)) {
     std::fprintf(stderr, "Wrong Backup Romimage!!\n");
-    return kUpdateWrongBackup;
+    return kExitWrongBackup;
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // Step: the versions, and with the check flag the administrator's word. A
@@ -62,44 +62,44 @@ int confirm_restore(const UserAreaRecord& flashUserArea, const std::vector<uint8
   const VersionTriple fileVersion =
       version_from_user_area_bytes(picture.data() + FlashLayout::kUserArea + UserArea::kFirmwareVersion);
   compare_versions(fileVersion, flashUserArea.firmwareVersion(), VersionSource::backupFile);
-  if (checkFlag == 0) return kUpdateOk;
+  if (checkFlag == 0) return kExitOk;
   switch (confirm_offline_operation("Do you wish to restore? (Y/N) ")) {
     case Confirmation::accepted:
-      return kUpdateOk;
+      return kExitOk;
     case Confirmation::declined:
-      return kUpdateDeclined;
+      return kExitDeclined;
     case Confirmation::invalid:
-      return kUpdateGeneralFailure;
+      return kExitGeneralFailure;
   }
-  return kUpdateGeneralFailure;
+  return kExitGeneralFailure;
 }
 
 // Whether the flash's board sector still matches its MD5 slot, as the
 // self-test judges it, without the self-test's report lines.
 int board_sector_is_sound(const DeviceHandle& handle, bool* sound) {
   platform::Md5Digest stored{}, computed{};
-  if (stored_digest(handle, FlashLayout::kBoardSectorNumber, &stored) != 0) return kUpdateFlashNotReadable;
+  if (stored_digest(handle, FlashLayout::kBoardSectorNumber, &stored) != 0) return kExitFlashNotReadable;
   for (bool unsealedAsRead : {false, true}) {
     if (sector_digest(handle, FlashLayout::kBoardSector, unsealedAsRead, &computed) != 0)
-      return kUpdateFlashNotReadable;
+      return kExitFlashNotReadable;
     if (computed == stored) {
       *sound = true;
-      return kUpdateOk;
+      return kExitOk;
     }
   }
   *sound = false;
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // Step: the board's feature and vNIC property areas from the flash into
 // the picture, so that the restore does not take them back in time.
 int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, BoardAreas areas) {
-  if (areas == BoardAreas::picture) return kUpdateOk;
+  if (areas == BoardAreas::picture) return kExitOk;
   bool sound = false;
-  if (int checked = board_sector_is_sound(handle, &sound); checked != kUpdateOk) return checked;
+  if (int checked = board_sector_is_sound(handle, &sound); checked != kExitOk) return checked;
   if (!sound) {
     std::printf("Board sector fails its MD5 check: the feature and vNIC areas of the backup are kept.\n");
-    return kUpdateOk;
+    return kExitOk;
   }
 
   std::printf("Restoring feature area...\n");
@@ -120,7 +120,7 @@ int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& 
     if (erase_sector(handle, offset) != 0) {
       std::fprintf(stderr, "Failed to erase sector !!\n");
       std::fprintf(stderr, "Flash may be corrupted.\n");
-      return kUpdateWriteFailed;
+      return kExitWriteFailed;
     }
     std::memcpy(words.data(), picture.data() + offset, FlashLayout::kSectorSize);
     if (int written =
@@ -132,7 +132,7 @@ int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& 
     show_progress(static_cast<int>(sector * 100 / FlashLayout::kSectorCount));
   }
   finish_progress(100);
-  return kUpdateOk;
+  return kExitOk;
 }
 
 void advise_after_restore(std::optional<uint32_t> boardType) {
@@ -146,24 +146,24 @@ void advise_after_restore(std::optional<uint32_t> boardType) {
 int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request,
                std::optional<uint32_t> boardType) {
   UserAreaRecord flashUserArea;
-  if (read_user_area(handle, &flashUserArea) != 0) return kUpdateFlashNotReadable;
-  if (int serial = check_serial_number(flashUserArea, picture); serial != kUpdateOk) return serial;
-  if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kUpdateOk)
+  if (read_user_area(handle, &flashUserArea) != 0) return kExitFlashNotReadable;
+  if (int serial = check_serial_number(flashUserArea, picture); serial != kExitOk) return serial;
+  if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kExitOk)
     return confirmed;
 
   std::printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
   {
     RomLockHold lock(handle);
-    if (!lock.held()) return kUpdateLockNotTaken;
+    if (!lock.held()) return kExitLockNotTaken;
     flash_update_begin(handle);
   }
   // The driver was told the flash may change: it hears that the change is
   // over on every path from here.
   int result = keep_board_areas(handle, picture, request.areas);
-  if (result == kUpdateOk) {
+  if (result == kExitOk) {
     result = rewrite_all_sectors(handle, picture);
     if (result != kUnprotectFailed) protect(handle);
-    if (result == kUpdateOk) advise_after_restore(boardType);
+    if (result == kExitOk) advise_after_restore(boardType);
   }
   flash_update_end(handle);
   return result;
@@ -183,20 +183,20 @@ bool file_board_type(std::FILE* file, uint32_t* boardType) {
 int check_board_type(const DeviceHandle& handle, const std::string& path, uint32_t* boardType) {
   if (read_board_type_from_flash(handle, boardType) != 0) {
     std::fprintf(stderr, "Cannot get boardtype from flash\n");
-    return kUpdateGeneralFailure;
+    return kExitGeneralFailure;
   }
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     std::fprintf(stderr, "\nError:Cannot Open Image File \"%s\"\n", path.c_str());
     remove_lock_file();
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
   uint32_t fileType = 0;
   if (file_board_type(file.get(), &fileType) && fileType != *boardType) {
     std::fprintf(stderr, "\nRom Image Board Type and \t\t\t\t\t\tCurrent Board Type do not match\n");
-    return kUpdateBoardTypeMismatch;
+    return kExitBoardTypeMismatch;
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // Step: the whole file into memory. A file of any other size than the
@@ -206,19 +206,19 @@ int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
     picture->assign(FlashLayout::kSize, 0xFF);
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "Cannot allocate memory for flash dump\n");
-    return kUpdateOutOfMemory;
+    return kExitOutOfMemory;
   }
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     std::fprintf(stderr, "Can't open file %s for reading.\n", path.c_str());
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
   const bool whole = std::fread(picture->data(), 1, picture->size(), file.get()) == picture->size();
   if (!whole || std::fgetc(file.get()) != EOF) {
     std::fprintf(stderr, "Can't read romimage into memory.\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -226,23 +226,23 @@ int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
 int restore_flash_from_file(const DeviceHandle& handle, const std::string& path, const RestoreRequest& request) {
   if (path.empty()) {
     std::fprintf(stderr, "backup romimage name can't be null\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
   std::optional<uint32_t> boardType;
   if (request.checkFlag != 0) {
     uint32_t type = 0;
-    if (int checked = check_board_type(handle, path, &type); checked != kUpdateOk) return checked;
+    if (int checked = check_board_type(handle, path, &type); checked != kExitOk) return checked;
     boardType = type;
   }
   std::vector<uint8_t> picture;
-  if (int read = read_backup_file(path, &picture); read != kUpdateOk) return read;
+  if (int read = read_backup_file(path, &picture); read != kExitOk) return read;
   return write_back(handle, picture, request, boardType);
 }
 
 int restore_flash_picture(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request) {
   if (picture.size() != FlashLayout::kSize) {
     std::fprintf(stderr, "Can't read romimage into memory.\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
   return write_back(handle, picture, request, std::nullopt);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -34,7 +33,7 @@
 #include "sw/tools/flashLoader/update/image_location.h"
 #include "sw/tools/flashLoader/update/operator_confirmation.h"
 #include "sw/tools/flashLoader/update/stage_output.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
 #include "sw/tools/flashLoader/update/vpd_update.h"
 
@@ -75,19 +74,19 @@ int prepare_upgrade(UpgradeRun& run) {
   const DeviceHandle handle = adapter_handle();
   if (read_board_type_from_flash(handle, &run.boardType) != 0) {
     std::fprintf(stderr, "Cannot get boardtype from flash\n");
-    return kUpdateBoardTypeUnreadable;
+    return kExitBoardTypeUnreadable;
   }
   stage(kInit);
-  if (read_user_area(handle, &run.flashUserArea) != 0) return kUpdateFlashNotReadable;
+  if (read_user_area(handle, &run.flashUserArea) != 0) return kExitFlashNotReadable;
   std::printf("*** Currently in flash ***\n");
   board_summary(handle, run.flashUserArea);
 
-  if (locate_image(run.imageName.empty() ? kDefaultImageName : run.imageName, &run.imagePath) != kUpdateOk) {
+  if (locate_image(run.imageName.empty() ? kDefaultImageName : run.imageName, &run.imagePath) != kExitOk) {
     std::fprintf(stderr, "Failed to locate Corvane NIC binaries\n");
-    return kUpdateImageNotFound;
+    return kExitImageNotFound;
   }
   std::printf("Rom Image        : %s\n", run.imagePath.c_str());
-  return kUpdateOk;
+  return kExitOk;
 }
 
 int build_new_picture(UpgradeRun& run) {
@@ -96,31 +95,31 @@ int build_new_picture(UpgradeRun& run) {
     run.image = std::make_unique<burnkit::FlashImage>();
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "Cannot allocate memory for directory\n");
-    return kUpdateOutOfMemory;
+    return kExitOutOfMemory;
   }
   return load_image_for_adapter(adapter_handle(), run.imagePath, run.image.get());
 }
 
 // Nothing when the upgrade goes on; else the result it ends with.
-std::optional<int> confirm_upgrade(const UpgradeRun& run) {
-  if (run.versionCheck != 1) return std::nullopt;
+StepResult confirm_upgrade(const UpgradeRun& run) {
+  if (run.versionCheck != 1) return kGoOn;
   const VersionTriple imageVersion =
       version_from_user_area_bytes(run.image->data() + FlashLayout::kUserArea + UserArea::kFirmwareVersion);
   const int order = compare_versions(imageVersion, run.flashUserArea.firmwareVersion(), VersionSource::romimage);
-  if (run.reportMode) return std::nullopt;
-  if (order == kUpdateImageOlder) {
+  if (run.reportMode) return kGoOn;
+  if (order == kExitImageOlder) {
     std::fprintf(stderr, "Downgrade of firmware is not allowed.\n");
-    return kUpdateImageOlder;
+    return kExitImageOlder;
   }
   switch (confirm_offline_operation("Do you wish to upgrade? (Y/N) ")) {
     case Confirmation::accepted:
-      return std::nullopt;
+      return kGoOn;
     case Confirmation::declined:
-      return kUpdateOk;
+      return kExitOk;
     case Confirmation::invalid:
-      return kUpdateGeneralFailure;
+      return kExitGeneralFailure;
   }
-  return kUpdateGeneralFailure;
+  return kExitGeneralFailure;
 }
 
 // ---- with the driver quiescent ----
@@ -131,14 +130,14 @@ int carry_board_data(UpgradeRun& run, const DeviceHandle& handle) {
   carry_ncsi_setting(handle, *run.image);
   carry_board_identity(run.flashUserArea, run.boardType, *run.image);
   stage(kBoardAreas);
-  if (int carried = carry_board_areas(handle, run.flashUserArea, *run.image); carried != kUpdateOk) return carried;
+  if (int carried = carry_board_areas(handle, run.flashUserArea, *run.image); carried != kExitOk) return carried;
   if (has_vpd_area(*run.image)) {
     std::printf("Updating VPD area...\n");
     update_vpd_area(*run.image);
   } else {
     std::fprintf(stderr, "No VPD area in romimage\n");
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // The MD5 table over the finished picture, board data included.
@@ -148,16 +147,16 @@ int seal_new_picture(UpgradeRun& run) {
                                [](unsigned percent) { show_progress(static_cast<int>(percent)); }) != 0)
     return -1;
   finish_progress(100);
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // The whole flash, to a file (or, in report mode, to memory: every sector
 // is then rewritten).
 int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
   if (run.reportMode) {
-    if (read_whole_flash(handle, &run.flashCopy) != kUpdateOk) return kUpdateFileProblem;
+    if (read_whole_flash(handle, &run.flashCopy) != kExitOk) return kExitFileProblem;
     run.differing = ~uint64_t{0};
-    return kUpdateOk;
+    return kExitOk;
   }
   stage(kBackingUp);
   const VersionTriple current = run.flashUserArea.firmwareVersion();
@@ -165,34 +164,34 @@ int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
                                     platform::host().system().localTime());
   if (check_free_space() != 0) {
     std::printf("There is no disk space to create Flash Back-Up\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
-  if (save_total_flash_backup(handle, run.backupPath) != kUpdateOk) return kUpdateFileProblem;
+  if (save_total_flash_backup(handle, run.backupPath) != kExitOk) return kExitFileProblem;
   std::printf("Backup file : \"%s\" - completed successfully.\n", run.backupPath.c_str());
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // The sectors of the backup (read back from the file, so that what is
 // compared is what a restore would write) that differ from the picture.
 int find_differing_sectors(UpgradeRun& run) {
-  if (run.reportMode) return kUpdateOk;
+  if (run.reportMode) return kExitOk;
   std::vector<uint8_t> sector;
   try {
     sector.resize(FlashLayout::kSectorSize);
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "Failed to allocate for sector buffer\n");
-    return kUpdateOutOfMemory;
+    return kExitOutOfMemory;
   }
   FileHandle file(std::fopen(run.backupPath.c_str(), "rb"));
   for (uint32_t s = 0; s < FlashLayout::kSectorCount; ++s) {
     if (!file || std::fread(sector.data(), 1, sector.size(), file.get()) != sector.size()) {
       std::printf("Read failed %d\n", static_cast<int>(s));
-      return kUpdateFileProblem;
+      return kExitFileProblem;
     }
     const std::span<const uint8_t> wanted = run.image->sector(s);
     if (!std::equal(sector.begin(), sector.end(), wanted.begin())) run.differing |= uint64_t{1} << s;
   }
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // Puts the flash as it was before the upgrade back: the backup file, or in
@@ -202,7 +201,7 @@ int restore_backup(UpgradeRun& run, const DeviceHandle& handle) {
   const RestoreRequest request{0, BoardAreas::picture};
   if (!run.reportMode) return restore_flash_from_file(handle, run.backupPath, request);
   const int restored = restore_flash_picture(handle, run.flashCopy, request);
-  if (restored != kUpdateOk) std::fprintf(stderr, "Flash may be corrupted.\n");
+  if (restored != kExitOk) std::fprintf(stderr, "Flash may be corrupted.\n");
   return restored;
 }
 
@@ -218,7 +217,7 @@ int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
     const uint32_t offset = s * FlashLayout::kSectorSize;
     if (erase_sector(handle, offset) != 0) {
       restore_backup(run, handle);
-      return kUpdateWriteFailed;
+      return kExitWriteFailed;
     }
     std::memcpy(words.data(), run.image->sector(s).data(), FlashLayout::kSectorSize);
     if (int written =
@@ -231,7 +230,7 @@ int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
     show_progress(static_cast<int>(s * 100 / FlashLayout::kSectorCount));
   }
   finish_progress(100);
-  return kUpdateOk;
+  return kExitOk;
 }
 
 // Every sector against the new MD5 table; the backup goes back when one
@@ -241,39 +240,39 @@ int verify_new_flash(UpgradeRun& run, const DeviceHandle& handle) {
   if (flash_self_test(handle) != 0) {
     std::fprintf(stderr, "MD5 of flash didn't match.\n");
     std::printf("Restoring flash...\n");
-    if (restore_backup(run, handle) != kUpdateOk) std::fprintf(stderr, "Failed to Recover!!!\n");
-    return kUpdateVerifyFailed;
+    if (restore_backup(run, handle) != kExitOk) std::fprintf(stderr, "Failed to Recover!!!\n");
+    return kExitVerifyFailed;
   }
   std::printf("Flashing completed successfully.\n");
   std::printf("Reboot system for firmware to take effect\n");
-  return kUpdateOk;
+  return kExitOk;
 }
 
 int update_flash(UpgradeRun& run, const DeviceHandle& handle) {
   stage(kUpdating);
   if (run.differing == 0) {
     std::printf("Flash already up-to-date.\n");
-    return kUpdateOk;
+    return kExitOk;
   }
-  if (int written = write_differing_sectors(run, handle); written != kUpdateOk) return written;
+  if (int written = write_differing_sectors(run, handle); written != kExitOk) return written;
   return verify_new_flash(run, handle);
 }
 
 // Steps with the driver quiescent and the adapter reopened.
 int upgrade_offline(UpgradeRun& run) {
   const DeviceHandle handle = adapter_handle();
-  if (int carried = carry_board_data(run, handle); carried != kUpdateOk) return carried;
-  if (int sealed = seal_new_picture(run); sealed != kUpdateOk) return sealed;
-  if (int saved = back_up_flash(run, handle); saved != kUpdateOk) return saved;
+  if (int carried = carry_board_data(run, handle); carried != kExitOk) return carried;
+  if (int sealed = seal_new_picture(run); sealed != kExitOk) return sealed;
+  if (int saved = back_up_flash(run, handle); saved != kExitOk) return saved;
   {
     RomLockHold lock(handle);
-    if (!lock.held()) return kUpdateLockNotTaken;
+    if (!lock.held()) return kExitLockNotTaken;
     flash_update_begin(handle);
   }
   // From here the driver knows the flash may change; it is told when that
   // is over on every path.
   int result = find_differing_sectors(run);
-  if (result == kUpdateOk) result = update_flash(run, handle);
+  if (result == kExitOk) result = update_flash(run, handle);
   protect(handle);
   flash_update_end(handle);
   return result;
@@ -287,19 +286,19 @@ int leave_quiescent_mode(const UpgradeRun& run, int result) {
     return result;
   }
   std::printf("Failed to Load Driver in Normal Mode \n");
-  return result == kUpdateOk ? kUpdateGeneralFailure : result;
+  return result == kExitOk ? kExitGeneralFailure : result;
 }
 
 int upgrade_with_new_picture(UpgradeRun& run) {
-  if (int built = build_new_picture(run); built != kUpdateOk) return built;
-  if (std::optional<int> ended = confirm_upgrade(run)) return *ended;
+  if (int built = build_new_picture(run); built != kExitOk) return built;
+  if (StepResult ended = confirm_upgrade(run)) return *ended;
 
-  int result = kUpdateOk;
+  int result = kExitOk;
   switch (enter_quiescent_mode(run.interfaceName, run.port)) {
     case QuiescentEntry::switchFailed:
-      return kUpdateGeneralFailure;
+      return kExitGeneralFailure;
     case QuiescentEntry::reopenFailed:
-      result = kUpdateGeneralFailure;
+      result = kExitGeneralFailure;
       break;
     case QuiescentEntry::entered:
       result = upgrade_offline(run);
@@ -320,7 +319,7 @@ int upgrade_adapter_flash(const std::string& interfaceName, uint32_t* port, cons
   run.reportMode = g_xml_mode != 0;
 
   int result = prepare_upgrade(run);
-  if (result == kUpdateOk) {
+  if (result == kExitOk) {
     result = upgrade_with_new_picture(run);
     stage(kCleanup);
     run.image.reset();

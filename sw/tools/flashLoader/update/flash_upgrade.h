@@ -18,6 +18,6 @@
 // the driver was switched to quiescent mode; *port is the port the reopened
 // adapter reported. 0 on success, when the flash was already up to date
 // and when the administrator declined; otherwise a result code of
-// update_results.h (13 and 14: the backup was written back).
+// runstate/exit_codes.h (13 and 14: the backup was written back).
 int upgrade_adapter_flash(const std::string& interfaceName, uint32_t* port, const std::string& imageName,
                           uint32_t versionCheck);

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"
 
 namespace update_test {
@@ -38,7 +38,7 @@ TEST_F(FlashUpgradeTest, UpgradesOnlyTheDifferingSectorsAndKeepsTheBoardsData) {
   openAdapter();
   card_->resetStats();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
 
   const Bytes after = flash();
   EXPECT_TRUE(burnkit::sectorsFailingMd5Table(after).empty());
@@ -95,7 +95,7 @@ TEST_F(FlashUpgradeTest, VpdCarriesTheBoardsMacAndDateCode) {
   answer("y\n");
   openAdapter();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   const Bytes after = flash();
   const uint8_t* vpd = after.data() + FlashLayout::kVpdArea;
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(vpd + 0x48), 12), "000E1E123456");
@@ -111,14 +111,14 @@ TEST_F(FlashUpgradeTest, SameReleaseWritesNothingButStillCyclesTheDriver) {
   Printed first;
   answer("y\n");
   openAdapter();
-  ASSERT_EQ(upgrade("", 1, &first), kUpdateOk) << first.out << first.err;
+  ASSERT_EQ(upgrade("", 1, &first), kExitOk) << first.out << first.err;
   const Bytes upgraded = flash();
 
   answer("y\n");
   openAdapter();
   card_->resetStats();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   EXPECT_NE(p.out.find("Flash already up-to-date.\n"), std::string::npos) << p.out;
   EXPECT_EQ(p.out.find("Do you wish to upgrade? (Y/N) "), p.out.find("Do you wish")) << "same version is asked";
   EXPECT_NE(p.out.find("Driver Loaded in Quiesce mode \n"), std::string::npos);
@@ -134,18 +134,18 @@ TEST_F(FlashUpgradeTest, DowngradeIsRefusedUnlessForced) {
   answer("y\n");
   openAdapter();
   Printed up;
-  ASSERT_EQ(upgrade("", 1, &up), kUpdateOk);
+  ASSERT_EQ(upgrade("", 1, &up), kExitOk);
   const Bytes upgraded = flash();
 
   openAdapter();
   Printed refused;
-  EXPECT_EQ(upgrade(older_, 1, &refused), kUpdateImageOlder);
+  EXPECT_EQ(upgrade(older_, 1, &refused), kExitImageOlder);
   EXPECT_EQ(refused.err, "Downgrade of firmware is not allowed.\n");
   EXPECT_EQ(flash(), upgraded);
   EXPECT_NE(adapter_handle(), nullptr) << "ended before the driver switch: the adapter stays open";
 
   Printed forced;
-  ASSERT_EQ(upgrade(older_, 0, &forced), kUpdateOk) << forced.out << forced.err;
+  ASSERT_EQ(upgrade(older_, 0, &forced), kExitOk) << forced.out << forced.err;
   EXPECT_EQ(forced.out.find("Firmware version From"), std::string::npos) << "no version lines when forced";
   EXPECT_EQ(forced.out.find("(Y/N)"), std::string::npos) << "no question when forced";
   EXPECT_EQ(firmwareOf(flash()), "4.0.534");
@@ -160,9 +160,9 @@ TEST_F(FlashUpgradeTest, TheAnswerDecides) {
     int result;
     const char* err;
   };
-  for (const Case& c : {Case{"n\n", kUpdateOk, "Aborted by user's request\n"},
-                        Case{"yes\n", kUpdateGeneralFailure, "Invalid input by user!!!\n"},
-                        Case{"", kUpdateOk, "Aborted by user's request\n"}}) {
+  for (const Case& c : {Case{"n\n", kExitOk, "Aborted by user's request\n"},
+                        Case{"yes\n", kExitGeneralFailure, "Invalid input by user!!!\n"},
+                        Case{"", kExitOk, "Aborted by user's request\n"}}) {
     answer(c.input);
     openAdapter();
     Printed p;
@@ -186,10 +186,10 @@ TEST_F(FlashUpgradeTest, BadImagesAreRefusedBeforeTheFlashIsTouched) {
     std::string errText;
     std::string outText;
   };
-  for (const Case& c : {Case{"a_directory", kUpdateImageNotFound,
+  for (const Case& c : {Case{"a_directory", kExitImageNotFound,
                              "\na_directory is a directory\n\nFailed to locate Corvane NIC binaries\n", ""},
-                        Case{"missing", kUpdateFileProblem, "Can't open file missing for reading.\n", ""},
-                        Case{"damaged", kUpdateFileProblem, "", "Can't read unified romimage into memory.\n"}}) {
+                        Case{"missing", kExitFileProblem, "Can't open file missing for reading.\n", ""},
+                        Case{"damaged", kExitFileProblem, "", "Can't read unified romimage into memory.\n"}}) {
     answer("y\n");
     openAdapter();
     card_->resetStats();
@@ -209,7 +209,7 @@ TEST_F(FlashUpgradeTest, FullDiskMeansNoBackupAndNoWrite) {
   openAdapter();
   card_->resetStats();
   Printed p;
-  EXPECT_EQ(upgrade("", 1, &p), kUpdateFileProblem);
+  EXPECT_EQ(upgrade("", 1, &p), kExitFileProblem);
   EXPECT_NE(p.out.find("There is no disk space to create Flash Back-Up\n"), std::string::npos) << p.out;
   EXPECT_EQ(card_->stats().calls.count(51), 0u);
   EXPECT_EQ(flash(), before_);
@@ -227,7 +227,7 @@ TEST_F(FlashUpgradeTest, UnusableCurrentDirectoryMeansNoWrite) {
   openAdapter();
   card_->resetStats();
   Printed p;
-  EXPECT_EQ(upgrade(image, 1, &p), kUpdateFileProblem);
+  EXPECT_EQ(upgrade(image, 1, &p), kExitFileProblem);
   EXPECT_NE(p.err.find("for flash backup\n"), std::string::npos) << p.err;
   EXPECT_EQ(card_->stats().calls.count(51), 0u);
   EXPECT_EQ(flash(), before_);
@@ -240,7 +240,7 @@ TEST_F(FlashUpgradeTest, ReportModeAsksNothingWritesNoBackupAndRewritesEverySect
   openAdapter();
   card_->resetStats();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   EXPECT_EQ(p.out.find("(Y/N)"), std::string::npos);
   EXPECT_EQ(p.out.find("Backing up"), std::string::npos);
   EXPECT_TRUE(backups().empty());
@@ -258,7 +258,7 @@ TEST_F(FlashUpgradeTest, ReportModeAllowsADowngrade) {
   writeFile(work_ + "/quarry_romimage", syntheticImage(0x04000100));
   openAdapter();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   EXPECT_EQ(firmwareOf(flash()), "4.0.256");
 }
 
@@ -269,7 +269,7 @@ TEST_F(FlashUpgradeTest, AVnicAreaOfSizeZeroCarriesNothingOfIt) {
   answer("y\n");
   openAdapter();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   EXPECT_NE(p.out.find("Restoring vNIC property area...\n"), std::string::npos) << p.out;
   const Bytes after = flash();
   const burnkit::FlashImage newer = newerPicture();
@@ -301,7 +301,7 @@ TEST_F(NcsiBoardUpgradeTest, KeepsTheBoardsNcsiSetting) {
   answer("y\n");
   openAdapter();
   Printed p;
-  ASSERT_EQ(upgrade("", 1, &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(upgrade("", 1, &p), kExitOk) << p.out << p.err;
   EXPECT_EQ(word(flash(), valueAt), 0u);
   EXPECT_EQ(firmwareOf(flash()), "4.0.593");
   EXPECT_TRUE(burnkit::sectorsFailingMd5Table(flash()).empty());

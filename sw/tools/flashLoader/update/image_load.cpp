@@ -9,7 +9,7 @@
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "sw/tools/flashLoader/romimage/flash_image_builder.h"
 #include "sw/tools/flashLoader/romimage/image_messages.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -31,13 +31,13 @@ int load_image_for_adapter(const DeviceHandle& handle, const std::string& path, 
   std::unique_ptr<burnkit::FileImageSource> source = burnkit::FileImageSource::open(path, &reason);
   if (!source) {
     std::fprintf(stderr, "Can't open file %s for reading.\n", path.c_str());
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
 
   uint32_t subsystem = 0;
   if (!read_flash_subsystem(handle, &subsystem)) {
     std::printf("Problem reading ssysid from flash.\n");
-    return kUpdateFlashNotReadable;
+    return kExitFlashNotReadable;
   }
 
   HardwareInfo info;
@@ -45,13 +45,13 @@ int load_image_for_adapter(const DeviceHandle& handle, const std::string& path, 
   uint32_t boardType = 0;
   if (read_board_type_from_flash(handle, &boardType) != 0 || info.chipRevision == 0) {
     std::printf("Problem reading the board information.\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
 
   if (burnkit::findProductAndBuild(*source, burnkit::consoleMessages(), *image, subsystem >> 16, subsystem & 0xFFFF,
                                    info.chipRevision, boardType) != 0) {
     std::printf("Can't read unified romimage into memory.\n");
-    return kUpdateFileProblem;
+    return kExitFileProblem;
   }
-  return kUpdateOk;
+  return kExitOk;
 }

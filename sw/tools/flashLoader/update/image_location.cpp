@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace fs = std::filesystem;
 
@@ -16,13 +16,13 @@ int locate_image(const std::string& name, std::string* path) {
     if (!ec && fs::is_regular_file(current / given, ec)) {
       std::printf("NIC binary romimage found in %s\n", current.string().c_str());
       *path = current.string() + static_cast<char>(fs::path::preferred_separator) + name;
-      return kUpdateOk;
+      return kExitOk;
     }
   }
   if (fs::is_directory(given, ec)) {
     std::fprintf(stderr, "\n%s is a directory\n\n", name.c_str());
-    return kUpdateImageIsDirectory;
+    return kExitImageIsDirectory;
   }
   *path = name;
-  return kUpdateOk;
+  return kExitOk;
 }

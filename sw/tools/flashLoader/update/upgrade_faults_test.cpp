@@ -11,7 +11,7 @@
 
 #include "sw/tools/flashLoader/hostglue/driver_switch.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"
 #include "sw/tools/flashLoader/update/user_restore.h"
 
@@ -57,7 +57,7 @@ class UpgradeFaultTest : public UpgradeTest {
   void expectOldOrVerifiedNew(int result, const Printed& p, const std::string& what) {
     const Bytes after = flash();
     EXPECT_TRUE(burnkit::sectorsFailingMd5Table(after).empty()) << what;
-    if (result == kUpdateOk) {
+    if (result == kExitOk) {
       EXPECT_EQ(firmwareOf(after), "4.0.593") << what;
       expectBoardDataEqual(after, before_);
     } else {
@@ -78,15 +78,15 @@ TEST_F(UpgradeFaultTest, FailuresInTheWritePhaseRestoreTheBackup) {
   const simhost::OffsetRange firmware{kFirmwareSector, kFirmwareSector + 0xFFFF};
   const simhost::OffsetRange board{kBoardSector, kBoardSector + 0xFFFF};
   const Case cases[] = {
-      {"first write fails", rule(FaultAction::kFail, 51, 0), kUpdateWriteFailed, "Failed to write"},
-      {"later write fails", rule(FaultAction::kFail, 51, 30000), kUpdateWriteFailed, "Failed to write"},
-      {"write answers all ones", rule(FaultAction::kFfff, 51, 5000), kUpdateWriteFailed, "Failed to write"},
-      {"firmware sector erase hangs", rule(FaultAction::kTimeout, std::nullopt, 0, firmware), kUpdateWriteFailed,
+      {"first write fails", rule(FaultAction::kFail, 51, 0), kExitWriteFailed, "Failed to write"},
+      {"later write fails", rule(FaultAction::kFail, 51, 30000), kExitWriteFailed, "Failed to write"},
+      {"write answers all ones", rule(FaultAction::kFfff, 51, 5000), kExitWriteFailed, "Failed to write"},
+      {"firmware sector erase hangs", rule(FaultAction::kTimeout, std::nullopt, 0, firmware), kExitWriteFailed,
        "Rom Erase Sector wait failed"},
-      {"board sector erase hangs", rule(FaultAction::kTimeout, std::nullopt, 0, board), kUpdateWriteFailed,
+      {"board sector erase hangs", rule(FaultAction::kTimeout, std::nullopt, 0, board), kExitWriteFailed,
        "Rom Erase Sector wait failed"},
-      {"bit flip early", rule(FaultAction::kBitflip, 51, 10), kUpdateVerifyFailed, "MD5 of flash didn't match.\n"},
-      {"bit flip in the board sector", rule(FaultAction::kBitflip, 51, 0, board), kUpdateVerifyFailed,
+      {"bit flip early", rule(FaultAction::kBitflip, 51, 10), kExitVerifyFailed, "MD5 of flash didn't match.\n"},
+      {"bit flip in the board sector", rule(FaultAction::kBitflip, 51, 0, board), kExitVerifyFailed,
        "MD5 of flash didn't match.\n"},
   };
   for (const Case& c : cases) {
@@ -138,7 +138,7 @@ TEST_F(UpgradeFaultTest, LockTakenAwayOrDriverCallsFailingAtSeveralPoints) {
       ASSERT_EQ(fired.size(), 1u);
       EXPECT_EQ(fired[0].fired, 1u) << what << ": the fault came";
       expectOldOrVerifiedNew(result, p, what);
-      failures += result != kUpdateOk;
+      failures += result != kExitOk;
     }
   }
   EXPECT_GT(failures, 0) << "some faults must have stopped the upgrade";
@@ -151,7 +151,7 @@ TEST_F(UpgradeFaultTest, ReportModeRestoresTheFlashItReadFirst) {
   uint32_t port = 0;
   int result = -100;
   Printed p = printed([&] { result = upgrade_adapter_flash(kPort, &port, "", 1); });
-  EXPECT_EQ(result, kUpdateWriteFailed);
+  EXPECT_EQ(result, kExitWriteFailed);
   EXPECT_NE(p.out.find("Restoring flash...\n"), std::string::npos) << p.out;
   EXPECT_EQ(p.err.find("Flash may be corrupted."), std::string::npos) << p.err;
   EXPECT_TRUE(backups().empty());
@@ -204,7 +204,7 @@ TEST_F(UpgradeFaultTest, PowerCutThenForcedRestoreFromTheBackup) {
     uint32_t port = 0;
     int result = -100;
     p = printed([&] { result = restore_from_backup(kPort, &port, backup, 0); });
-    EXPECT_EQ(result, kUpdateOk) << what << "\n" << p.out << p.err;
+    EXPECT_EQ(result, kExitOk) << what << "\n" << p.out << p.err;
     EXPECT_EQ(flash(), before_) << what;
     EXPECT_TRUE(burnkit::sectorsFailingMd5Table(flash()).empty()) << what;
     expectDriverNormal();

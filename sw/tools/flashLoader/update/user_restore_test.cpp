@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"
 
 namespace update_test {
@@ -51,7 +51,7 @@ TEST_F(UserRestoreTest, WritesTheFileBackButKeepsTheBoardsAreas) {
   const Bytes boardNow = flash();
 
   Printed p;
-  ASSERT_EQ(restore(saveBackup(file), 1, "y\n", &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(restore(saveBackup(file), 1, "y\n", &p), kExitOk) << p.out << p.err;
   const Bytes after = flash();
   Bytes expected = file;
   std::copy_n(boardNow.begin() + FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize,
@@ -82,12 +82,12 @@ TEST_F(UserRestoreTest, RefusesFilesThatAreNotThisBoards) {
     std::string err;
   };
   const Case cases[] = {
-      {"other type", otherType, "y\n", kUpdateBoardTypeMismatch,
+      {"other type", otherType, "y\n", kExitBoardTypeMismatch,
        "\nRom Image Board Type and \t\t\t\t\t\tCurrent Board Type do not match\nFailed to Recover!!!\n"},
-      {"other serial", otherSerial, "y\n", kUpdateWrongBackup, "Wrong Backup Romimage!!\nFailed to Recover!!!\n"},
-      {"declined", before_, "n\n", kUpdateDeclined, "Aborted by user's request\n"},
-      {"yes and more", before_, "yx\n", kUpdateGeneralFailure, "Invalid input by user!!!\nFailed to Recover!!!\n"},
-      {"too short", Bytes(before_.begin(), before_.end() - 4), "y\n", kUpdateFileProblem,
+      {"other serial", otherSerial, "y\n", kExitWrongBackup, "Wrong Backup Romimage!!\nFailed to Recover!!!\n"},
+      {"declined", before_, "n\n", kExitDeclined, "Aborted by user's request\n"},
+      {"yes and more", before_, "yx\n", kExitGeneralFailure, "Invalid input by user!!!\nFailed to Recover!!!\n"},
+      {"too short", Bytes(before_.begin(), before_.end() - 4), "y\n", kExitFileProblem,
        "Can't read romimage into memory.\nFailed to Recover!!!\n"},
       {"too long",
        [&] {
@@ -95,7 +95,7 @@ TEST_F(UserRestoreTest, RefusesFilesThatAreNotThisBoards) {
          b.push_back(0);
          return b;
        }(),
-       "y\n", kUpdateFileProblem, "Can't read romimage into memory.\nFailed to Recover!!!\n"},
+       "y\n", kExitFileProblem, "Can't read romimage into memory.\nFailed to Recover!!!\n"},
   };
   // The board is not what any of the files hold.
   Bytes current = before_;
@@ -112,7 +112,7 @@ TEST_F(UserRestoreTest, RefusesFilesThatAreNotThisBoards) {
     expectDriverNormal();
   }
   Printed missing;
-  EXPECT_EQ(restore(work_ + "/none", 1, "y\n", &missing), kUpdateFileProblem);
+  EXPECT_EQ(restore(work_ + "/none", 1, "y\n", &missing), kExitFileProblem);
   EXPECT_NE(missing.err.find("\nError:Cannot Open Image File \"" + work_ + "/none\"\n"), std::string::npos);
   EXPECT_EQ(host_.violations(), "");
 }
@@ -124,7 +124,7 @@ TEST_F(UserRestoreTest, AHyphenatedSerialTakesAnyFileOfItsType) {
   Bytes file = before_;
   setSerial(file, "SOMEONEELSE");
   Printed p;
-  ASSERT_EQ(restore(saveBackup(file), 1, "y\n", &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(restore(saveBackup(file), 1, "y\n", &p), kExitOk) << p.out << p.err;
   EXPECT_EQ(slice(flash(), FlashLayout::kUserArea + UserArea::kSerialNumber, 11),
             slice(file, FlashLayout::kUserArea + UserArea::kSerialNumber, 11));
 }
@@ -141,7 +141,7 @@ TEST_F(UserRestoreTest, AdviceFollowsThePortCount) {
     setWord(board, FlashLayout::kBoardTypeWord, c.boardType);
     loadSealed(board);
     Printed p;
-    ASSERT_EQ(restore(saveBackup(board), 1, "y\n", &p), kUpdateOk) << p.out << p.err;
+    ASSERT_EQ(restore(saveBackup(board), 1, "y\n", &p), kExitOk) << p.out << p.err;
     EXPECT_NE(p.out.find(c.advice), std::string::npos) << std::hex << c.boardType << "\n" << p.out;
   }
 }
@@ -153,7 +153,7 @@ TEST_F(UserRestoreTest, ABrokenBoardSectorKeepsTheFilesAreas) {
   std::string error;
   ASSERT_TRUE(card_->loadFlashImage(broken, &error)) << error;
   Printed p;
-  ASSERT_EQ(restore(backup, 0, "", &p), kUpdateOk) << p.out << p.err;
+  ASSERT_EQ(restore(backup, 0, "", &p), kExitOk) << p.out << p.err;
   EXPECT_EQ(flash(), before_);
   EXPECT_NE(p.out.find("Board sector fails its MD5 check: the feature and vNIC areas of the backup are kept.\n"),
             std::string::npos)
@@ -174,7 +174,7 @@ TEST_F(UserRestoreTest, ADriverThatCannotBeSwitchedOrAPortThatCannotBeReopenedIs
   for (const Case& c :
        {Case{"reopen's probe fails", simhost::FaultAction::kFail, 22, -1, true},
         // Last: the refused switch leaves the card's functions as they were.
-        Case{"switch refused", simhost::FaultAction::kReboot, std::nullopt, kUpdateGeneralFailure, false}}) {
+        Case{"switch refused", simhost::FaultAction::kReboot, std::nullopt, kExitGeneralFailure, false}}) {
     std::string error;
     ASSERT_TRUE(card_->clearFaultRules(&error)) << error;
     answer("y\n");

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <tuple>
 
-#include "sw/tools/flashLoader/update/update_results.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ int compare_versions(const VersionTriple& other, const VersionTriple& board, Ver
   print_version("Board", board);
   print_version(source == VersionSource::romimage ? "Romimage" : "Backup-file", other);
   const bool older = std::tie(other.major, other.minor, other.build) < std::tie(board.major, board.minor, board.build);
-  return older ? kUpdateImageOlder : kUpdateImageNotOlder;
+  return older ? kExitImageOlder : kExitImageNotOlder;
 }
 
 VersionTriple version_from_user_area_bytes(const uint8_t* field) {
