@@ -2,7 +2,9 @@
 // server, the wrapper's whole discovery (configuration read, "burnkit.exe -d
 // tempNicList.xml" as a child, report read, file deleted, log entries)
 // against the same child started and waited for alone. Wall time, as the
-// child's time is not this process's CPU time.
+// child's time is not this process's CPU time; the CPU column is the
+// wrapper's own work. On a busy machine compare medians of interleaved runs:
+//   wrapper_discovery_bench --benchmark_repetitions=4 --benchmark_enable_random_interleaving=true
 #include <stdlib.h>
 
 #include <filesystem>
