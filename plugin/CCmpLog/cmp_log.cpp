@@ -71,6 +71,11 @@ void createDirectoryLevels(const std::u16string& directory) {
 
 // Opens (or creates) the entry's file for shared appending.
 bool openEntry(LogFileEntry* entry) {
+  if (entry->open) {  // opened again: the earlier handle is not left behind
+    platform::closeFile(entry->handle);
+    entry->open = 0;
+    entry->handle = platform::kInvalidFile;
+  }
   createDirectoryLevels(entry->directory);
   platform::FileHandle handle = platform::openSharedFile(platform::hostPath(pathOf(*entry)), nullptr);
   if (handle == platform::kInvalidFile) return false;
