@@ -137,6 +137,43 @@ TEST_F(UpdeckProperties, TheManagersRequestOverridesTheState) {
   }
 }
 
+TEST_F(UpdeckProperties, NoSupportedHardwareOrAnUnlistedModelIsNotApplicable) {
+  std::string package = simhost::componentPackageDefinition("4.0.593");
+  for (size_t at = package.find("\"dev\">0100"); at != std::string::npos; at = package.find("\"dev\">0100", at)) {
+    package.replace(at, 10, "\"dev\">0999");
+  }
+  struct Case {
+    bool boardsPresent;
+    std::string dependencyFile;
+    std::vector<std::string> host;
+    int state;
+    std::string message;
+  };
+  const Case cases[] = {
+      {false, "", {}, 6, ""},
+      {false, "", {"/u", "up.xml"}, 2, kString5},
+      {true, "<componentdependencies/>", {}, 6, "System model not supported."},
+      {true,
+       "<componentdependencies><dependent_hardware><platforms><platform model=\"Other Server\"/></platforms>"
+       "</dependent_hardware></componentdependencies>",
+       {}, 6, "System model not supported."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.state) + " " + c.dependencyFile);
+    write(simhost::kComponentPackageFile,
+          c.boardsPresent ? simhost::componentPackageDefinition("4.0.593") : package);
+    std::filesystem::remove(component_ + "/dependency.xml");
+    if (!c.dependencyFile.empty()) write("dependency.xml", c.dependencyFile);
+    answers({{"/N", "5"}, {"/sv", "1"}});
+    std::vector<std::string> args = {"properties"};
+    args.insert(args.end(), c.host.begin(), c.host.end());
+    nlohmann::json j = updeckJson(args);
+    EXPECT_EQ(j["installState"]["state"], c.state);
+    EXPECT_EQ(j["installState"]["message"], c.message);
+    wrapperCalls();
+  }
+}
+
 TEST_F(UpdeckProperties, HandedOverLogTakesTheVerboseLogUnderThePackagesName) {
   answers({{"/N", "4"}, {"/sv", "1"}});
   const std::string logDir = s_.root() + "/manager-logs";
