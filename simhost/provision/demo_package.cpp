@@ -79,7 +79,7 @@ bool installDemoPrograms(const HostDir& dir, const std::string& programDir, std:
   namespace fs = std::filesystem;
   const fs::path package = demoPackageDir(dir);
   if (!makeDirectories(package.string(), error)) return false;
-  for (const char* program : {"burnkit", "burnkit_x64", "Keelson"}) {
+  for (const char* program : {"burnkit", "burnkit_x64", "Keelson", "Brightwell.so"}) {
     const fs::path from = fs::path(programDir) / program;
     std::error_code ec;
     if (!fs::is_regular_file(from, ec)) continue;

@@ -16,8 +16,9 @@ std::string demoPackageDir(const HostDir& dir);
 
 // The programs the package runs from its own directory, taken from
 // programDir where they have been built: burnkit, burnkit_x64 (the files
-// "burnkit.exe" and "burnkit_x64.exe" name here) and Keelson. A program
-// missing from programDir is left out.
+// "burnkit.exe" and "burnkit_x64.exe" name here), Keelson and the plug-in
+// Brightwell.so (the update manager loads it from the package directory). A
+// program missing from programDir is left out.
 bool installDemoPrograms(const HostDir& dir, const std::string& programDir, std::string* error);
 
 // firmware: "major.minor.build".

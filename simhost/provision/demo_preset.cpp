@@ -1,6 +1,8 @@
 #include <filesystem>
 
+#include "simhost/provision/component_files.h"
 #include "simhost/provision/demo_package.h"
+#include "simhost/provision/driver_service.h"
 #include "simhost/provision/provision.h"
 
 namespace simhost {
@@ -51,7 +53,11 @@ bool createDemoHost(const HostDir& dir, std::string* error) {
   other.device = 0x10FB;
   other.connection = "Onboard Ethernet";
   other.bus = 2;
-  return addNic(dir, other, error) && writeDemoPackage(dir, kPackageFirmware, error);
+  // The adapters' driver service of the host's OS generation runs, as the
+  // plug-in's dependency check wants it.
+  return addNic(dir, other, error) && writeDemoPackage(dir, kPackageFirmware, error) &&
+         writeComponentFiles(demoPackageDir(dir), kPackageFirmware, error) &&
+         addDriverService(dir, "SVNDNIC", "system32\\DRIVERS\\svxgnd64.sys", "running", error);
 }
 
 }  // namespace simhost
