@@ -95,9 +95,14 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
   return result;
 }
 
-RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
-                                const std::string& waitFor, const std::string& envName,
-                                const std::string& envValue, const std::string& cwd) {
+namespace {
+
+// Starts a programme with standard input on a pipe and, once its standard
+// output shows waitFor, hands atShown its pid and the pipe's write end (which
+// it may close and set to -1); then waits for the programme.
+RunResult runUntilShown(const std::string& path, const std::vector<std::string>& args, const std::string& waitFor,
+                        const std::string& envName, const std::string& envValue, const std::string& cwd,
+                        const std::function<void(pid_t, int&)>& atShown) {
   std::string pattern = (std::filesystem::temp_directory_path() / "run_XXXXXX").string();
   RunResult result;
   int input[2];
@@ -147,15 +152,33 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  ::kill(pid, SIGINT);
+  atShown(pid, input[1]);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  ::close(input[1]);
+  if (input[1] >= 0) ::close(input[1]);
   result.exitCode = exitCodeOf(status);
   result.out = readAll(out);
   result.err = readAll(err);
   std::filesystem::remove_all(pattern);
   return result;
+}
+
+}  // namespace
+
+RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
+                                const std::string& waitFor, const std::string& envName,
+                                const std::string& envValue, const std::string& cwd) {
+  return runUntilShown(path, args, waitFor, envName, envValue, cwd, [](pid_t pid, int&) { ::kill(pid, SIGINT); });
+}
+
+RunResult runProgramDuring(const std::string& path, const std::vector<std::string>& args, const std::string& waitFor,
+                           const std::function<void()>& during, const std::string& envName,
+                           const std::string& envValue, const std::string& cwd) {
+  return runUntilShown(path, args, waitFor, envName, envValue, cwd, [&](pid_t, int& input) {
+    during();
+    ::close(input);
+    input = -1;
+  });
 }
 
 Scenario::Scenario() : dir_("") {
@@ -229,6 +252,12 @@ RunResult Scenario::sim(const std::string& command, const std::vector<std::strin
   std::vector<std::string> words{command, dir_.root};
   words.insert(words.end(), args.begin(), args.end());
   return runProgram(binDir() + "/corvane-sim", words, "", "", "");
+}
+
+RunResult Scenario::runDuring(const std::string& program, const std::vector<std::string>& args,
+                              const std::string& waitFor, const std::function<void()>& during,
+                              const std::string& cwd) const {
+  return runProgramDuring(binDir() + "/" + program, args, waitFor, during, "CORVANE_SIMHOST", dir_.root, cwd);
 }
 
 RunResult Scenario::runInterrupted(const std::string& program, const std::vector<std::string>& args,

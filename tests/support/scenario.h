@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ class Scenario {
   // interrupted after a few seconds (a failure of the current test).
   RunResult runInterrupted(const std::string& program, const std::vector<std::string>& args,
                            const std::string& waitFor, const std::string& cwd = std::string()) const;
+  // Runs a programme like runInterrupted(), but once its standard output
+  // shows waitFor calls during() while it still runs (waiting for input),
+  // then ends its standard input and waits for it.
+  RunResult runDuring(const std::string& program, const std::vector<std::string>& args, const std::string& waitFor,
+                      const std::function<void()>& during, const std::string& cwd = std::string()) const;
 
  private:
   std::string temp_;
@@ -76,5 +82,10 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
 RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
                                 const std::string& waitFor, const std::string& envName,
                                 const std::string& envValue, const std::string& cwd = std::string());
+// The same with during() called instead of the interruption, then standard
+// input ended.
+RunResult runProgramDuring(const std::string& path, const std::vector<std::string>& args, const std::string& waitFor,
+                           const std::function<void()>& during, const std::string& envName,
+                           const std::string& envValue, const std::string& cwd = std::string());
 
 }  // namespace corvane_test

@@ -52,9 +52,7 @@ class WrapperHostTest : public ::testing::Test {
     ASSERT_TRUE(simhost::writeDemoPackage(scenario_.dir(), firmware, &error)) << error;
   }
 
-  void writeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-  }
+  void writeFile(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
 
   static std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
