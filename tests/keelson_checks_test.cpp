@@ -2,6 +2,7 @@
 // behind, administrator rights, the package's supporting files, and the
 // driver rule for boards below firmware 4.0.555 on both OS families.
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,8 @@ struct DependencyCase {
   const char* logged;      // in the log (empty: nothing to look for)
   bool limitLine;          // the "must be version less than" line logged
 };
+
+void PrintTo(const DependencyCase& c, std::ostream* os) { *os << c.what; }
 
 class KeelsonDependencyTest : public KeelsonScenario, public ::testing::WithParamInterface<DependencyCase> {};
 

@@ -1,6 +1,7 @@
 // Keelson's default run end to end: the question for each adapter answered
 // through standard input or by the options, the upgrades by burnkit, the
 // summary and the exit code, the boards' firmware afterwards.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct UpgradeCase {
   bool asked;            // the question was shown
   bool upgraded;         // the board runs 4.0.593 afterwards
 };
+
+void PrintTo(const UpgradeCase& c, std::ostream* os) { *os << c.what; }
 
 const char kComplete[] = "NIC firmware update complete\n";
 const char kNoneSelected[] = "No firmware is selected for update.\n";

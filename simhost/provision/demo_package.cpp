@@ -1,6 +1,8 @@
 #include "simhost/provision/demo_package.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "simhost/machine/files.h"
 #include "simhost/machine/json_util.h"
@@ -71,6 +73,27 @@ std::string nicFirmwareConfiguration(const std::string& firmware, const std::str
   }
   xml += "  </nic>\n</nic_fw_package>\n";
   return xml;
+}
+
+bool installDemoPrograms(const HostDir& dir, const std::string& programDir, std::string* error) {
+  namespace fs = std::filesystem;
+  const fs::path package = demoPackageDir(dir);
+  if (!makeDirectories(package.string(), error)) return false;
+  for (const char* program : {"burnkit", "burnkit_x64", "Keelson"}) {
+    const fs::path from = fs::path(programDir) / program;
+    std::error_code ec;
+    if (!fs::is_regular_file(from, ec)) continue;
+    const fs::path to = package / program;
+    fs::remove(to, ec);
+    // A link costs nothing where the build and the host share a file system.
+    fs::create_hard_link(from, to, ec);
+    if (ec) fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      if (error) *error = "cannot install " + from.string() + " in " + package.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  return true;
 }
 
 bool writeDemoPackage(const HostDir& dir, const std::string& firmware, std::string* error) {

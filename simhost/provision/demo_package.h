@@ -14,6 +14,12 @@ namespace simhost {
 
 std::string demoPackageDir(const HostDir& dir);
 
+// The programs the package runs from its own directory, taken from
+// programDir where they have been built: burnkit, burnkit_x64 (the files
+// "burnkit.exe" and "burnkit_x64.exe" name here) and Keelson. A program
+// missing from programDir is left out.
+bool installDemoPrograms(const HostDir& dir, const std::string& programDir, std::string* error);
+
 // firmware: "major.minor.build".
 bool writeDemoPackage(const HostDir& dir, const std::string& firmware, std::string* error);
 

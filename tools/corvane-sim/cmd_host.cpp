@@ -3,12 +3,14 @@
 #include <iostream>
 
 #include "platform/common/codepage.h"
+#include "platform/posix/executable_search.h"
 #include "simhost/chip/card.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/machine/files.h"
 #include "simhost/machine/host_config.h"
 #include "simhost/machine/json_util.h"
 #include "simhost/machine/pe_file.h"
+#include "simhost/provision/demo_package.h"
 #include "simhost/provision/host_summary.h"
 #include "simhost/provision/provision.h"
 #include "tools/corvane-sim/commands.h"
@@ -129,6 +131,10 @@ int cmdCreate(const Args& args) {
   if (preset && *preset != "demo") return usage(kCreateUsage, "unknown preset " + *preset);
   simhost::HostDir dir(a.words[0]);
   bool ok = preset ? simhost::createDemoHost(dir, &error) : simhost::createHost(dir, &error);
+  // The demo package runs the programs built beside this one.
+  if (ok && preset) {
+    ok = simhost::installDemoPrograms(dir, platform::searchPlacesOfThisProcess({}).ownDirectory, &error);
+  }
   return ok ? 0 : failure(error);
 }
 

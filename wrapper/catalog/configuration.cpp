@@ -24,6 +24,12 @@ bool versionPart(const std::string& part, size_t mostDigits, uint32_t* value) {
   return true;
 }
 
+// A text from a file as a log line quotes it: long texts cut.
+std::string quoted(const std::string& text) {
+  constexpr size_t kMost = 64;
+  return text.size() <= kMost ? text : text.substr(0, kMost) + "...";
+}
+
 std::string zeroPadded(const std::string& id) { return id.size() >= 4 ? id : std::string(4 - id.size(), '0') + id; }
 
 void addEntry(const XmlElement& nic) {
@@ -37,8 +43,8 @@ void addEntry(const XmlElement& nic) {
   entry.fwFile = attributeText(nic, "fwFile");
   const std::string key = catalogKey(entry.venid, entry.devid, entry.subvenid, entry.subdevid);
   if (!parseRomVersion(entry.rom, &entry.romVersion)) {
-    logEntry("Warning!!! - Invalid firmware version (rom) value '" + entry.rom + "' for the NIC with PCI Id " + key +
-                 ", entry ignored.",
+    logEntry("Warning!!! - Invalid firmware version (rom) value '" + quoted(entry.rom) + "' for the NIC with PCI Id " +
+                 quoted(key) + ", entry ignored.",
              false);
     return;
   }

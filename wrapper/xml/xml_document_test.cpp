@@ -41,7 +41,7 @@ class XmlDocumentTest : public ::testing::Test {
 
 TEST_F(XmlDocumentTest, EveryEncodingGivesTheSameTree) {
   const std::string doc =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<nic_fw_package version=\"1\">\n"
+      "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<nic_fw_package version=\"1\">\n"
       "  <nic><nic name=\"Caf\xC3\xA9 board\" venid=\"4040\"/></nic>\n</nic_fw_package>\n";
   // The UTF-16 forms carry the same characters, "é" as the unit E9 00.
   std::string wide = utf16le(doc);

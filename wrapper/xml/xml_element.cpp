@@ -16,21 +16,10 @@ bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-size_t childCount(const XmlElement& element) {
-  size_t count = 0;
-  for (const XmlContent& c : element.content) {
-    if (c.kind == XmlContent::Kind::Element) ++count;
-  }
-  return count;
-}
+size_t childCount(const XmlElement& element) { return element.children.size(); }
 
 XmlNode child(const XmlElement& element, size_t index) {
-  for (const XmlContent& c : element.content) {
-    if (c.kind != XmlContent::Kind::Element) continue;
-    if (index == 0) return c.element;
-    --index;
-  }
-  return nullptr;
+  return index < element.children.size() ? element.children[index] : nullptr;
 }
 
 const std::string& elementName(const XmlElement& element) { return element.name; }
@@ -68,6 +57,7 @@ XmlNode addChild(const XmlNode& element, const std::string& name) {
   c.kind = XmlContent::Kind::Element;
   c.element = node;
   element->content.push_back(std::move(c));
+  element->children.push_back(node);
   return node;
 }
 

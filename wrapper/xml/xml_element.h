@@ -27,6 +27,7 @@ struct XmlElement {
   bool declaration = false;
   std::vector<std::pair<std::string, std::string>> attributes;
   std::vector<XmlContent> content;
+  std::vector<XmlNode> children;  // the Element entries of content, for access by index
   std::weak_ptr<XmlElement> parent;
 };
 
