@@ -30,6 +30,13 @@ int decodeDocumentText(const std::string& bytes, std::string* utf8) {
   } else {
     *utf8 = bytes;
   }
+  // The text ends at its first NUL, as a terminated string does. Past that
+  // point the parser would otherwise guess an encoding of its own: bytes that
+  // the text test did not take for UTF-16 ("<" followed by a zero byte) would
+  // be read as UTF-16 after all, where other characters make names than in
+  // the UTF-8 that the rest of the layer reads and writes.
+  const size_t nul = utf8->find('\0');
+  if (nul != std::string::npos) utf8->resize(nul);
   return utf8->empty() ? kXmlNothingToParse : kXmlOk;
 }
 

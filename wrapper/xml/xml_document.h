@@ -43,7 +43,8 @@ XmlNode parseBytes(const std::string& bytes, const std::string& expectedRoot, Xm
 
 // The front of a parse: a file's bytes as UTF-8 text. UTF-16 (by the
 // platform's text test; a leading FF FE skipped) is converted, a UTF-8
-// byte-order mark skipped. 0, 9 (nothing left) or 14 (not convertible).
+// byte-order mark skipped; the text ends at its first NUL. 0, 9 (nothing
+// left) or 14 (not convertible).
 int decodeDocumentText(const std::string& bytes, std::string* utf8);
 
 // No indentation, no line breaks; values and texts escaped.

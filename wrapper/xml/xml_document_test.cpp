@@ -125,6 +125,28 @@ TEST_F(XmlDocumentTest, ReportsErrorsWithTheirPlace) {
   }
 }
 
+TEST_F(XmlDocumentTest, TheTextEndsAtItsFirstNul) {
+  // UTF-16 that the text test refuses (the unit 20 00 reads as a byte-swapped
+  // blank) is 8-bit text ending after its "<", never UTF-16 after all.
+  const std::string refusedWide = utf16le("<a b=\"") + std::string("\x00\x20", 2) + utf16le("\"/>");
+  const struct {
+    const char* what;
+    std::string bytes;
+    int error;
+    std::string rendered;
+  } cases[] = {
+      {"bytes after a NUL", std::string("<a x=\"1\"/>\0<b>junk", 18), kXmlOk, "<a x=\"1\"/>"},
+      {"UTF-16 the text test refuses", refusedWide, kXmlSyntaxErrorBase + 5, "</>"},
+      {"nothing before the NUL", std::string("\0<a/>", 5), kXmlNothingToParse, "</>"},
+  };
+  for (const auto& c : cases) {
+    XmlParseResult result;
+    XmlNode found = parseBytes(c.bytes, "", &result);
+    EXPECT_EQ(result.error, c.error) << c.what;
+    EXPECT_EQ(renderCompact(*found), c.rendered) << c.what;
+  }
+}
+
 TEST_F(XmlDocumentTest, KeepsTheTreeOfAToleratedIrregularity) {
   XmlParseResult result;
   XmlNode root = parseBytes("<list><item value=\"1\"/><item value=\"2\">", "list", &result);
