@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/common/crypto_openssl.h"
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/image_writer.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/image_writer.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/image_writer.h"
-#include "sw/tools/flashLoader/romimage/string2version.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/image_writer.h"
+#include "romimage/string2version.h"
 
 namespace {
 

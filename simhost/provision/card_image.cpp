@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/common/crypto_openssl.h"
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/md5_table.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/md5_table.h"
 
 namespace simhost {
 

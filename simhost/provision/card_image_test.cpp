@@ -9,10 +9,10 @@
 #include "simhost/chip/chip_registers.h"
 #include "simhost/machine/files.h"
 #include "simhost/provision/demo_package.h"
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/image_writer.h"
-#include "sw/tools/flashLoader/romimage/md5_table.h"
-#include "sw/tools/flashLoader/romimage/synthetic_image.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/image_writer.h"
+#include "romimage/md5_table.h"
+#include "romimage/synthetic_image.h"
 
 namespace simhost {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "simhost/machine/files.h"
-#include "sw/tools/flashLoader/romimage/synthetic_image.h"
+#include "romimage/synthetic_image.h"
 
 namespace simhost {
 

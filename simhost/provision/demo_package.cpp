@@ -6,8 +6,8 @@
 
 #include "simhost/machine/files.h"
 #include "simhost/machine/json_util.h"
-#include "sw/tools/flashLoader/romimage/image_writer.h"
-#include "sw/tools/flashLoader/romimage/synthetic_image.h"
+#include "romimage/image_writer.h"
+#include "romimage/synthetic_image.h"
 
 namespace simhost {
 

@@ -1,6 +1,6 @@
 #include <stdexcept>
 
-#include "sw/tools/flashLoader/romimage/image_writer.h"
+#include "romimage/image_writer.h"
 #include "tools/romimage/command_line.h"
 #include "tools/romimage/commands.h"
 #include "tools/romimage/file_io.h"

@@ -1,4 +1,4 @@
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
+#include "romimage/flash_image_builder.h"
 #include "tools/romimage/command_line.h"
 #include "tools/romimage/commands.h"
 #include "tools/romimage/file_io.h"

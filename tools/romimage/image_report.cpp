@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/image_reader.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/image_reader.h"
 
 namespace romimage_tool {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "sw/tools/flashLoader/romimage/image_format.h"
-#include "sw/tools/flashLoader/romimage/image_source.h"
+#include "romimage/image_format.h"
+#include "romimage/image_source.h"
 
 namespace romimage_tool {
 

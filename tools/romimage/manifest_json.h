@@ -20,7 +20,7 @@
 
 #include <string>
 
-#include "sw/tools/flashLoader/romimage/image_manifest.h"
+#include "romimage/image_manifest.h"
 
 namespace romimage_tool {
 

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "simhost/machine/files.h"
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/md5_table.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/md5_table.h"
 #include "tests/support/scenario.h"
 
 namespace romimage_tool {

@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "sw/tools/flashLoader/romimage/image_writer.h"
-#include "sw/tools/flashLoader/romimage/synthetic_image.h"
+#include "romimage/image_writer.h"
+#include "romimage/synthetic_image.h"
 #include "tools/romimage/command_line.h"
 #include "tools/romimage/commands.h"
 #include "tools/romimage/file_io.h"

@@ -5,6 +5,7 @@
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/driver_io.h"
 #include "sw/tools/flashLoader/hostglue/corvane_port.h"
+#include "sw/tools/flashLoader/hostglue/instance_lock.h"
 
 namespace {
 
@@ -18,6 +19,11 @@ AdapterSession g_adapter;
 DeviceHandle adapter_handle() { return g_adapter.device.load(); }
 
 void close_adapter() { g_adapter.device.store(nullptr); }
+
+void release_at_exit() {
+  close_adapter();
+  remove_lock_file();
+}
 
 int open_adapter(const std::string& interfaceName, uint32_t* port) {
   // The name is resolved first: an empty one fails there, before its own

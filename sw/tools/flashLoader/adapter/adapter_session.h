@@ -40,6 +40,10 @@ DeviceHandle adapter_handle();
 // Closes the device object; closing a closed session is harmless.
 void close_adapter();
 
+// Every end of a run after the instance lock was taken: closes the adapter
+// and removes the lock file.
+void release_at_exit();
+
 // Opens the driver's device object of the adapter port named by its
 // connection name, replacing the session's handle, and asks the driver for
 // the port number (the open probe). 0 and *port on success; -1 when the name

@@ -10,7 +10,7 @@
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 namespace {
 

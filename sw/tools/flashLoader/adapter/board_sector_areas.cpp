@@ -6,7 +6,7 @@
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 int read_words(const DeviceHandle& handle, uint32_t offset, std::span<uint32_t> words) {
   if (take_rom_lock(handle) != 0) {

@@ -12,7 +12,7 @@
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {

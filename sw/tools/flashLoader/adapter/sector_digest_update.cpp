@@ -7,8 +7,8 @@
 #include "sw/tools/flashLoader/adapter/flash_digest.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
-#include "sw/tools/flashLoader/romimage/md5_table.h"
+#include "romimage/flash_layout.h"
+#include "romimage/md5_table.h"
 
 namespace {
 

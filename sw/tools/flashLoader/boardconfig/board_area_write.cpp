@@ -12,8 +12,8 @@
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
-#include "sw/tools/flashLoader/update/stage_output.h"
+#include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/adapter/stage_output.h"
 
 namespace {
 

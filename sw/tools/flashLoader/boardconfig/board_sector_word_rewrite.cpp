@@ -5,7 +5,7 @@
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 namespace {
 

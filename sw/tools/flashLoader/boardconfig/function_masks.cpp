@@ -7,7 +7,7 @@
 
 #include "sw/tools/flashLoader/adapter/board_sector_areas.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 namespace {
 

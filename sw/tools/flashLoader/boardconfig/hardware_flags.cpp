@@ -2,7 +2,7 @@
 
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 int set_hardware_flags(const DeviceHandle& handle, uint32_t value) {
   UnprotectedFlash unprotected(handle);

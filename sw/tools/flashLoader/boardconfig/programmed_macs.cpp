@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 bool print_programmed_macs(const DeviceHandle& handle) {
   UserAreaRecord record;

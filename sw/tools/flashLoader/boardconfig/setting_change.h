@@ -5,7 +5,7 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
-#include "sw/tools/flashLoader/update/flash_write_guard.h"
+#include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 
 inline constexpr int kSettingRewriteFailed = 1;
 inline constexpr int kPxeWordWriteFailed = 11;

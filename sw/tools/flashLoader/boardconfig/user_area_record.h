@@ -9,7 +9,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/mac_entry_write.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 struct VersionTriple {
   uint32_t major = 0;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 namespace {
 

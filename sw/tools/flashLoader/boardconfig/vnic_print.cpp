@@ -7,7 +7,7 @@
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_area_read.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 
 int vnic_print(const DeviceHandle& handle, uint32_t port) {
   std::printf("\nvNIC property print operation:\n");

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "sw/tools/flashLoader/frontend/usage_text.h"
+#include "sw/tools/flashLoader/runstate/tool_version.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
 
 namespace {

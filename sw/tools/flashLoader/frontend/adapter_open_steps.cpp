@@ -4,8 +4,8 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/board_tables.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
-#include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
+#include "sw/tools/flashLoader/adapter/driver_switch.h"
 
 int open_and_check_adapter(const std::string& interfaceName, uint32_t* port) {
   return check_adapter(interfaceName, port, g_xml_mode != 0);

@@ -7,7 +7,7 @@
 #include "sw/tools/flashLoader/adapter/flash_digest.h"
 #include "sw/tools/flashLoader/boardconfig/board_report.h"
 #include "sw/tools/flashLoader/boardconfig/flag_status.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 
 namespace {
 

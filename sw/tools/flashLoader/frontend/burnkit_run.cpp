@@ -2,12 +2,13 @@
 
 #include <cstdio>
 
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/frontend/burnkit_options.h"
 #include "sw/tools/flashLoader/frontend/deferred_operation.h"
-#include "sw/tools/flashLoader/frontend/instance_lock.h"
+#include "sw/tools/flashLoader/hostglue/instance_lock.h"
 #include "sw/tools/flashLoader/frontend/interrupt_handler.h"
 #include "sw/tools/flashLoader/frontend/option_handling.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 

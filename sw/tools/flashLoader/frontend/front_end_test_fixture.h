@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
 

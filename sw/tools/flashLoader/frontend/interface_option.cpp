@@ -6,7 +6,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/frontend/adapter_open_steps.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"

@@ -2,17 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
-#include "sw/tools/flashLoader/frontend/instance_lock.h"
-
-std::atomic<int32_t> g_flash_write{0};
-
-std::mutex& flash_write_decision() {
-  static std::mutex decision;
-  return decision;
-}
+#include "sw/tools/flashLoader/hostglue/instance_lock.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <future>
 
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
-#include "sw/tools/flashLoader/update/flash_write_guard.h"
+#include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 
 namespace {
 

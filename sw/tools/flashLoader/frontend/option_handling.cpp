@@ -9,9 +9,9 @@
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 #include "sw/tools/flashLoader/frontend/board_info_options.h"
 #include "sw/tools/flashLoader/frontend/burnkit_options.h"
-#include "sw/tools/flashLoader/frontend/host_checks.h"
+#include "sw/tools/flashLoader/hostglue/host_checks.h"
 #include "sw/tools/flashLoader/frontend/interface_option.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 

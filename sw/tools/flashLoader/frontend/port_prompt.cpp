@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/host.h"
-#include "sw/tools/flashLoader/frontend/run_state.h"
+#include "sw/tools/flashLoader/runstate/run_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The usage and version texts, both on standard output.
 #pragma once
 
-inline constexpr const char* kToolVersion = "4.0.593";
+#include "sw/tools/flashLoader/runstate/tool_version.h"
 
 void print_usage();
 void print_version();

@@ -9,7 +9,7 @@
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
-#include "sw/tools/flashLoader/romimage/byte_order.h"
+#include "romimage/byte_order.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
-#include "sw/tools/flashLoader/romimage/flash_image.h"
+#include "romimage/flash_image.h"
 
 // The board whose NC-SI setting lives in its register-initialisation table.
 inline constexpr uint32_t kNcsiBoardSubsystem = 0x705B103C;

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/update/flash_backup.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
 #include "sw/tools/flashLoader/update/vpd_update.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
-#include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/adapter/driver_switch.h"
 
 QuiescentEntry enter_quiescent_mode(const std::string& interfaceName, uint32_t* port) {
   close_adapter();

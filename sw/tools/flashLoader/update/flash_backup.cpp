@@ -14,7 +14,7 @@
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/progress_output.h"
-#include "sw/tools/flashLoader/romimage/flash_layout.h"
+#include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 

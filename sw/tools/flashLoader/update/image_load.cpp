@@ -7,8 +7,8 @@
 #include "sw/tools/flashLoader/adapter/chip_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
-#include "sw/tools/flashLoader/romimage/flash_image_builder.h"
-#include "sw/tools/flashLoader/romimage/image_messages.h"
+#include "romimage/flash_image_builder.h"
+#include "romimage/image_messages.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 
 namespace {

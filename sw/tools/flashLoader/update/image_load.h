@@ -6,7 +6,7 @@
 #include <string>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
-#include "sw/tools/flashLoader/romimage/flash_image.h"
+#include "romimage/flash_image.h"
 
 // 0 and the picture; 12 when the subsystem word cannot be read from the
 // flash; 16 when the file cannot be opened, the board cannot be identified

@@ -9,7 +9,7 @@
 
 #include <csignal>
 
-#include "sw/tools/flashLoader/hostglue/driver_switch.h"
+#include "sw/tools/flashLoader/adapter/driver_switch.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"

@@ -3,7 +3,7 @@
 // serial number, and the checksum over both.
 #pragma once
 
-#include "sw/tools/flashLoader/romimage/flash_image.h"
+#include "romimage/flash_image.h"
 
 // True when the picture has a VPD area (its first byte is 0x82).
 bool has_vpd_area(const burnkit::FlashImage& image);

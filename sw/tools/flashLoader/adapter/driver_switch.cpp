@@ -1,0 +1,138 @@
+#include "sw/tools/flashLoader/adapter/driver_switch.h"
+
+#include <cstdio>
+
+#include "platform/host.h"
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/hostglue/adapter_device_list.h"
+#include "sw/tools/flashLoader/hostglue/class_key_walk.h"
+#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/device_properties.h"
+#include "sw/tools/flashLoader/hostglue/leftover_switch.h"
+#include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/exit_codes.h"
+
+namespace {
+
+constexpr ClassWalkMessages kMessages{": Creating Registry Key Failed", "RegOpenKeyEx failed %d Line:%d\n",
+                                      "RegEnumKeyEx failed %d Line:%d\n"};
+
+// "3", its NUL and two more bytes, as the driver expects the value.
+platform::RegValue quiescentValue() {
+  platform::RegValue value;
+  value.type = platform::RegType::Sz;
+  value.data = {'3', 0, 0, 0};
+  return value;
+}
+
+constexpr uint32_t kQuiescentWaitMs = 20000;
+
+enum class StepOutcome { Done, Failed };
+
+// One DIF_PROPERTYCHANGE. Parameters refused as invalid count as done (the
+// device takes no such change); a failed installer or a device that needs a
+// restart to take it ends the switch.
+StepOutcome change_state(const platform::DeviceRef& device, platform::StateChange change,
+                         platform::StateScope scope) {
+  platform::StateChangeResult r = platform::host().devices().changeState(device, change, scope);
+  if (r.paramsError == platform::kErrorInvalidParameter) return StepOutcome::Done;
+  if (r.paramsError != platform::kErrorSuccess || r.installerError != platform::kErrorSuccess)
+    return StepOutcome::Failed;
+  if (r.installFlags & (platform::kDiNeedRestart | platform::kDiNeedReboot)) {
+    std::printf("You must restart your computer for these changes to take effect.\n");
+    return StepOutcome::Failed;
+  }
+  return StepOutcome::Done;
+}
+
+StepOutcome disable(const platform::DeviceRef& device) {
+  return change_state(device, platform::StateChange::Disable, platform::StateScope::ConfigSpecific);
+}
+
+// Enabling takes two calls; the first one's outcome does not count.
+StepOutcome enable(const platform::DeviceRef& device) {
+  platform::host().devices().changeState(device, platform::StateChange::Enable, platform::StateScope::Global);
+  return change_state(device, platform::StateChange::Enable, platform::StateScope::ConfigSpecific);
+}
+
+bool listed(size_t index) { return index < kAdapterDeviceMax && !g_adapter_devices[index].instanceId.empty(); }
+
+int switch_to_quiescent() {
+  for (size_t i = 0; listed(i); ++i) {
+    std::printf("Disabling devices\n");
+    if (disable(g_adapter_devices[i]) == StepOutcome::Failed) return 0;
+  }
+  if (enable(g_adapter_devices[0]) == StepOutcome::Failed) return 0;
+  platform::host().system().sleepMs(kQuiescentWaitMs);
+  return 1;
+}
+
+int switch_to_normal() {
+  if (disable(g_adapter_devices[0]) == StepOutcome::Failed) return 0;
+  for (size_t i = 0; listed(i); ++i) {
+    std::printf("Enabling devices\n");
+    if (enable(g_adapter_devices[i]) == StepOutcome::Failed) return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, std::string* driverKey) {
+  platform::Registry& registry = platform::host().registry();
+  bool written = true;
+  int walked = walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
+    for (const std::string& id : instanceIds) {
+      if (!equal_ignoring_case(instance.netCfgInstanceId, id)) continue;
+      *driverKey = instance.driverKey;
+      if (mode == kDriverModeQuiescent) {
+        if (registry.setValue(instance.key, "LoadFirmware", quiescentValue()) != platform::kErrorSuccess) {
+          std::printf("RegSetValueEx failed\n");
+          return written = false;
+        }
+      } else if (registry.deleteValue(instance.key, "LoadFirmware") != platform::kErrorSuccess) {
+        std::printf("RegDeleteValue failed\n");
+        return written = false;
+      }
+    }
+    return true;
+  });
+  return walked && written ? 1 : 0;
+}
+
+int switch_driver_mode(int mode, const std::string& connectionName) {
+  std::vector<std::string> ids;
+  if (!Get_Instance_Id(connectionName, &ids)) {
+    std::printf("Get_Instance_Id Failed\n");
+    return 0;
+  }
+  DeviceList devices;
+  if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
+    std::printf("SetupDiGetClassDevs Failed\n");
+    return 0;
+  }
+  std::string driverKey;
+  if (!Read_Write_Registry(ids, mode, &driverKey)) {
+    std::printf("Read_Write_Registry Failed Line:%d\n", __LINE__);
+    return 0;
+  }
+  clear_adapter_devices();
+  if (!FindDevice(devices, driverKey) || !listed(0)) {
+    std::printf("FindDevice Failed\n");
+    return 0;
+  }
+  return mode == kDriverModeQuiescent ? switch_to_quiescent() : switch_to_normal();
+}
+
+int cv_driver_quiescent_mode(const std::string& connectionName) {
+  if (!leftover_driver_switch(connectionName)) return 0;
+  close_adapter();
+  int quiescent = switch_driver_mode(kDriverModeQuiescent, connectionName);
+  close_adapter();
+  // Back to normal even when the quiescent half failed: a card left with its
+  // functions disabled is worse than one switch too many.
+  int normal = switch_driver_mode(kDriverModeNormal, connectionName);
+  if (quiescent && normal) return 0;
+  std::printf("cv_driver_quiescent_mode failed \n");
+  return kExitGeneralFailure;
+}

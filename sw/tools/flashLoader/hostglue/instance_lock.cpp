@@ -1,0 +1,68 @@
+#include "sw/tools/flashLoader/hostglue/instance_lock.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/host.h"
+
+namespace {
+
+std::string g_lockPath;
+
+enum class CreateResult { Created, Exists, Failed };
+
+// Create-new, so that of two runs started together only one holds the lock.
+CreateResult create_lock_file() {
+  errno = 0;
+  std::FILE* file = std::fopen(g_lockPath.c_str(), "wx");
+  if (file) {
+    std::fclose(file);
+    return CreateResult::Created;
+  }
+  return errno == EEXIST ? CreateResult::Exists : CreateResult::Failed;
+}
+
+int report_create_failed() {
+  std::printf("File %s create failed", g_lockPath.c_str());
+  return -1;
+}
+
+}  // namespace
+
+void prepare_lock_path() { g_lockPath = platform::host().system().tempDirectory() + kLockFileName; }
+
+const std::string& lock_path() { return g_lockPath; }
+
+int take_instance_lock() {
+  CreateResult created = create_lock_file();
+  if (created == CreateResult::Created) return 0;
+  if (created == CreateResult::Failed) return report_create_failed();
+
+  std::printf("Warning: Either another Corvane tool is already running, or your last session did not close "
+              "gracefully.\n");
+  std::printf("Do you want to proceed anyway ? (Y/N) \n");
+  std::fflush(stdout);
+  platform::Console& console = platform::host().console();
+  console.discardPendingInput();
+  const int answer = console.readChar();
+  const int next = console.readChar();
+  if (next == '\n' && (answer == 'Y' || answer == 'y')) {
+    remove_lock_file();
+    // This run holds the lock from here on, like any other run.
+    if (create_lock_file() != CreateResult::Created) return report_create_failed();
+    return 0;
+  }
+  if (answer == 'N' || answer == 'n') {
+    std::printf("EXITING....!!\n");
+    return -1;
+  }
+  std::printf("Wrong choice entered!!\n");
+  return -1;
+}
+
+void remove_lock_file() {
+  if (g_lockPath.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove(g_lockPath, ignored);
+}
