@@ -25,7 +25,7 @@ class UpgradeBench {
     root_ = ::mkdtemp(pattern.data()) ? pattern : "";
     if (root_.empty()) return;
     simhost::HostDir dir(root_ + "/host");
-    simhost::CardSpec order;
+    simhost::CardOrder order;
     order.name = "dual";
     order.board = 0x26;
     order.subsys = 0x01264040;

@@ -21,6 +21,9 @@ struct FlashLayout {
   static constexpr uint32_t kBoardSectorNumber = 62;
   static constexpr uint32_t kVnicArea = 0x3E0000;
   static constexpr uint16_t kVnicSignature = 0xFADE;
+  static constexpr uint32_t kVnicUnitBytes = 8;    // the header's size field counts these
+  static constexpr uint32_t kVnicHeaderBytes = 8;
+  static constexpr uint32_t kVnicRoom = 0x8000;    // up to the user area
   static constexpr uint32_t kUserArea = 0x3E8000;
   static constexpr uint32_t kUserAreaSize = 2144;  // 536 words
   static constexpr uint32_t kVpdArea = 0x3E8C00;
@@ -31,7 +34,15 @@ struct FlashLayout {
   static constexpr uint32_t kCrbinitBackup = 0x3F0000;  // sector 63: copy of sector 0
 
   static constexpr uint32_t sectorOf(uint32_t offset) { return offset / kSectorSize; }
+
+  // The bytes a vNIC header's 16-bit size field announces, the header
+  // included, kept to the room before the user area: a size field that said
+  // more would have the area overwrite the user area.
+  static constexpr uint32_t vnicAnnouncedBytes(uint32_t sizeUnits) {
+    return sizeUnits * kVnicUnitBytes < kVnicRoom ? sizeUnits * kVnicUnitBytes : kVnicRoom;
+  }
 };
+static_assert(FlashLayout::kVnicArea + FlashLayout::kVnicRoom == FlashLayout::kUserArea);
 
 // Fields of the user area, as offsets from its start (FlashLayout::kUserArea).
 struct UserArea {

@@ -30,7 +30,7 @@ class BoardScenario : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(host_.violations(), ""); }
 
   void add(const Board& b, const std::string& firmware = "4.0.500") {
-    simhost::CardSpec order;
+    simhost::CardOrder order;
     order.name = b.name;
     order.board = b.board;
     order.subsys = b.subsys;

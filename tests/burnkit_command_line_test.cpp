@@ -66,7 +66,7 @@ class BurnkitCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host_.addImagedCard("dual", 0x26, 0x01264040, 2, 3);
-    simhost::NicSpec other;
+    simhost::NicOrder other;
     other.vendor = 0x8086;
     other.device = 0x10FB;
     other.connection = "Other Port";

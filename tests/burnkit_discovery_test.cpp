@@ -28,7 +28,7 @@ class BurnkitDiscoveryTest : public BoardScenario {
     add(kQuad, "4.0.593");  // the package's own: rewrite
     add(kTenT, "4.1.0");    // newer: downgrade
     add(kGen2, "4.0.500");  // the package holds nothing for it
-    simhost::NicSpec other;
+    simhost::NicOrder other;
     other.vendor = 0x8086;
     other.device = 0x10FB;
     other.connection = "Onboard Ethernet";

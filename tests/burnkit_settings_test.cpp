@@ -222,7 +222,7 @@ TEST_F(SettingsScenario, HardwareFlagsWriteBit31AndTheValue) {
   expectVerifies(kDual);
 }
 
-// The boards and tables a setting does not apply to: 38, the Part's line
+// The boards and tables a setting does not apply to: 38, the refusal line
 // on its stream, nothing written.
 TEST_F(SettingsScenario, UnsupportedSettingsChangeNothing) {
   struct Case {

@@ -21,7 +21,7 @@ const std::string kPort = "Local Area Connection";
 class BurnkitUpgradeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    simhost::CardSpec order;
+    simhost::CardOrder order;
     order.name = "sfp";
     order.board = 0x26;
     order.subsys = 0x01264040;

@@ -31,7 +31,7 @@ class SimHostTest : public ::testing::Test {
     simhost::HostDir dir(root_);
     std::string error;
     ASSERT_TRUE(simhost::createHost(dir, &error)) << error;
-    simhost::CardSpec card;
+    simhost::CardOrder card;
     card.name = "sfp";
     card.board = 0x26;
     card.subsys = 0x01264040;
@@ -39,7 +39,7 @@ class SimHostTest : public ::testing::Test {
     card.bus = 5;
     card.firmware = "4.0.500";
     ASSERT_TRUE(simhost::addCard(dir, card, &error)) << error;
-    simhost::NicSpec nic;
+    simhost::NicOrder nic;
     nic.vendor = 0x8086;
     nic.device = 0x10FB;
     nic.connection = "Backbone";

@@ -152,15 +152,6 @@ bool Card::pokeRegister(uint32_t address, uint32_t value) {
   }
 }
 
-std::map<uint32_t, uint32_t> Card::registerFile() const {
-  std::map<uint32_t, uint32_t> registers;
-  for (const RegisterSlot& slot : state_->registers) {
-    uint64_t key = loadShared(slot.key, std::memory_order_acquire);
-    if (key != 0) registers[static_cast<uint32_t>(key - 1)] = loadShared(slot.value);
-  }
-  return registers;
-}
-
 SemaphoreState Card::semaphore() const {
   uint64_t word = loadShared(state_->semaphore);
   return {(word & kSemaphoreHeld) != 0, static_cast<int32_t>(word & 0xFFFFFFFF)};

@@ -68,7 +68,6 @@ class Card {
   uint32_t peekRegister(uint32_t address) const;
   // False when the address is a semaphore register or the register file is full.
   bool pokeRegister(uint32_t address, uint32_t value);
-  std::map<uint32_t, uint32_t> registerFile() const;
   SemaphoreState semaphore() const;
   void setSemaphore(SemaphoreState state);
   uint8_t flashStatus() const;  // the status register as a status read shows it now

@@ -30,7 +30,7 @@ std::string oneLine(std::string text) {
 
 }  // namespace
 
-bool flashFromImage(const std::string& imageFile, const CardSpec& order, std::vector<uint8_t>* flash,
+bool flashFromImage(const std::string& imageFile, const CardOrder& order, std::vector<uint8_t>* flash,
                     std::string* error) {
   auto fail = [&](const std::string& text) {
     if (error) *error = "--image " + imageFile + ": " + text;

@@ -15,7 +15,7 @@ namespace simhost {
 // serial number and board type word are what is carried) and the picture on
 // the way out. The product is the first flashable row for the card's board
 // type, subsystem and chip revision.
-bool flashFromImage(const std::string& imageFile, const CardSpec& order, std::vector<uint8_t>* flash,
+bool flashFromImage(const std::string& imageFile, const CardOrder& order, std::vector<uint8_t>* flash,
                     std::string* error);
 
 }  // namespace simhost

@@ -35,8 +35,8 @@ class CardImageTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(root_); }
 
-  CardSpec order(uint32_t board, uint32_t subsys, uint32_t ports) const {
-    CardSpec s;
+  CardOrder order(uint32_t board, uint32_t subsys, uint32_t ports) const {
+    CardOrder s;
     s.name = "card";
     s.board = board;
     s.subsys = subsys;
@@ -102,14 +102,14 @@ TEST_F(CardImageTest, RefusedImagesLeaveNoCard) {
   std::string error;
   ASSERT_TRUE(writeFileAtomic(root_ + "/damaged", std::string(damaged.begin(), damaged.end()), &error));
   struct Case {
-    CardSpec order;
+    CardOrder order;
     std::string error;
   };
-  CardSpec otherRevision = order(0x26, 0x01264040, 2);
+  CardOrder otherRevision = order(0x26, 0x01264040, 2);
   otherRevision.chipRevision = 0x41;
-  CardSpec damagedImage = order(0x26, 0x01264040, 2);
+  CardOrder damagedImage = order(0x26, 0x01264040, 2);
   damagedImage.imageFile = root_ + "/damaged";
-  CardSpec missing = order(0x26, 0x01264040, 2);
+  CardOrder missing = order(0x26, 0x01264040, 2);
   missing.imageFile = root_ + "/missing";
   const Case cases[] = {
       {otherRevision,

@@ -51,7 +51,7 @@ void putMacSlot(std::vector<uint8_t>& flash, uint32_t slot, const MacAddress& ma
   flash[at + 6] = flash[at + 7] = 0;
 }
 
-std::vector<uint8_t> factoryFlash(const CardSpec& order, uint32_t firmware, const std::string& serial,
+std::vector<uint8_t> factoryFlash(const CardOrder& order, uint32_t firmware, const std::string& serial,
                                   const std::vector<MacAddress>& macs) {
   std::vector<uint8_t> flash(kFlashSize, kFlashErasedByte);
   putWord(flash, kBoardTypeWord, order.board);
@@ -99,7 +99,7 @@ bool validName(const std::string& name) {
 
 bool isZ3Revision(uint8_t rev) { return rev == 0x30 || rev == 0x32 || rev >= 0x40; }
 
-std::string instanceIdOf(const CardSpec& order, uint32_t function) {
+std::string instanceIdOf(const CardOrder& order, uint32_t function) {
   char text[160];
   std::snprintf(text, sizeof text, "PCI\\VEN_4040&DEV_0100&SUBSYS_%08X&REV_%02X\\4&%08X&0&%02X%02X",
                 order.subsys, order.chipRevision, static_cast<unsigned>(stableHash(order.name) & 0xFFFFFFFF),
@@ -107,7 +107,7 @@ std::string instanceIdOf(const CardSpec& order, uint32_t function) {
   return text;
 }
 
-DeviceRecord portDevice(const CardSpec& order, uint32_t port, const std::string& guid,
+DeviceRecord portDevice(const CardOrder& order, uint32_t port, const std::string& guid,
                         const std::string& driverKey) {
   char subsysId[80];
   std::snprintf(subsysId, sizeof subsysId, "PCI\\VEN_4040&DEV_0100&SUBSYS_%08X", order.subsys);
@@ -140,7 +140,7 @@ bool parseMacAddress(const std::string& text, MacAddress* mac) {
   return true;
 }
 
-bool addCard(const HostDir& dir, const CardSpec& order, std::string* error) {
+bool addCard(const HostDir& dir, const CardOrder& order, std::string* error) {
   if (!validName(order.name)) return fail(error, "card name must be 1-64 letters, digits, '-' or '_'");
   if (order.ports < 1 || order.ports > kMaxCardPorts)
     return fail(error, "a card has 1 to " + std::to_string(kMaxCardPorts) + " ports");
@@ -219,7 +219,7 @@ bool addCard(const HostDir& dir, const CardSpec& order, std::string* error) {
       error));
 }
 
-bool addNic(const HostDir& dir, const NicSpec& order, std::string* error) {
+bool addNic(const HostDir& dir, const NicOrder& order, std::string* error) {
   if (order.vendor > 0xFFFF || order.device > 0xFFFF) return fail(error, "vendor and device are 16-bit ids");
   if (order.connection.empty()) return fail(error, "an adapter needs a connection name");
   DeviceStore devices(dir);

@@ -30,7 +30,7 @@ bool createDemoHost(const HostDir& dir, std::string* error) {
       {"lom29", 0x29, 0x705A103C, 4, 8, 0x42, "4.0.585"},
   };
   for (const DemoCard& c : cards) {
-    CardSpec order;
+    CardOrder order;
     order.name = c.name;
     order.board = c.board;
     order.subsys = c.subsys;
@@ -48,7 +48,7 @@ bool createDemoHost(const HostDir& dir, std::string* error) {
     std::filesystem::remove(order.imageFile, ignored);
     if (!added) return false;
   }
-  NicSpec other;
+  NicOrder other;
   other.vendor = 0x8086;
   other.device = 0x10FB;
   other.connection = "Onboard Ethernet";

@@ -18,7 +18,7 @@ using MacAddress = std::array<uint8_t, 6>;
 // keys, no devices, the system drive with its driver files.
 bool createHost(const HostDir& dir, std::string* error);
 
-struct CardSpec {
+struct CardOrder {
   std::string name;
   uint32_t board = 0;
   uint32_t subsys = 0;
@@ -38,16 +38,16 @@ struct CardSpec {
 // Adds a card: its functions to devices.json and the registry (one
 // connection per port), and its card directory with a flash that carries
 // the serial number, MAC slots, firmware version and board type word.
-bool addCard(const HostDir& dir, const CardSpec& order, std::string* error);
+bool addCard(const HostDir& dir, const CardOrder& order, std::string* error);
 
-struct NicSpec {
+struct NicOrder {
   uint32_t vendor = 0;
   uint32_t device = 0;
   std::string connection;
   std::optional<uint32_t> bus;  // default: the first bus no function uses
 };
 
-bool addNic(const HostDir& dir, const NicSpec& order, std::string* error);
+bool addNic(const HostDir& dir, const NicOrder& order, std::string* error);
 
 // Several Corvane boards of different types at an older firmware and one
 // other maker's adapter.

@@ -197,18 +197,18 @@ Scenario::~Scenario() {
   if (!temp_.empty()) std::filesystem::remove_all(temp_);
 }
 
-void Scenario::addCard(const simhost::CardSpec& order) {
+void Scenario::addCard(const simhost::CardOrder& order) {
   std::string error;
   EXPECT_TRUE(simhost::addCard(dir_, order, &error)) << error;
 }
 
-void Scenario::addNic(const simhost::NicSpec& order) {
+void Scenario::addNic(const simhost::NicOrder& order) {
   std::string error;
   EXPECT_TRUE(simhost::addNic(dir_, order, &error)) << error;
 }
 
 void Scenario::addCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports, uint32_t bus) {
-  simhost::CardSpec order;
+  simhost::CardOrder order;
   order.name = name;
   order.board = board;
   order.subsys = subsys;
@@ -217,7 +217,7 @@ void Scenario::addCard(const std::string& name, uint32_t board, uint32_t subsys,
   addCard(order);
 }
 
-void Scenario::addImagedCard(simhost::CardSpec order) {
+void Scenario::addImagedCard(simhost::CardOrder order) {
   std::string error;
   order.imageFile = temp_ + "/" + order.name + "_romimage";
   ASSERT_TRUE(simhost::writeSingleProductImage(order.imageFile, order.firmware, order.board, order.subsys,
@@ -229,7 +229,7 @@ void Scenario::addImagedCard(simhost::CardSpec order) {
 
 void Scenario::addImagedCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports,
                              uint32_t bus) {
-  simhost::CardSpec order;
+  simhost::CardOrder order;
   order.name = name;
   order.board = board;
   order.subsys = subsys;

@@ -34,15 +34,15 @@ class Scenario {
   const simhost::HostDir& dir() const { return dir_; }
 
   // Provisioning; a failure fails the current test.
-  void addCard(const simhost::CardSpec& order);
-  void addNic(const simhost::NicSpec& order);
+  void addCard(const simhost::CardOrder& order);
+  void addNic(const simhost::NicOrder& order);
   // A Corvane card with the usual defaults for what is not given.
   void addCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports, uint32_t bus);
   // A card whose flash is what an upgrade to order.firmware would leave: the
   // picture of a one-product synthetic ROM image for its board type,
   // subsystem and chip revision, with the board's own data and a valid MD5
   // table (order.imageFile is made here).
-  void addImagedCard(simhost::CardSpec order);
+  void addImagedCard(simhost::CardOrder order);
   void addImagedCard(const std::string& name, uint32_t board, uint32_t subsys, uint32_t ports, uint32_t bus);
 
   // Runs a programme from binDir() with CORVANE_SIMHOST set to this host.

@@ -165,7 +165,7 @@ int cmdAddCard(const Args& args) {
   if (a.words.size() != 2) return usage(kAddCardUsage);
   for (const char* required : {"board", "subsys", "ports", "bus"})
     if (!a.has(required)) return usage(kAddCardUsage, std::string("--") + required + " is required");
-  simhost::CardSpec order;
+  simhost::CardOrder order;
   order.name = a.words[1];
   uint64_t n;
   struct Field {
@@ -212,7 +212,7 @@ int cmdAddNic(const Args& args) {
     return usage(kAddNicUsage, error);
   if (a.words.size() != 1 || !a.has("vendor") || !a.has("device") || !a.has("connection"))
     return usage(kAddNicUsage);
-  simhost::NicSpec order;
+  simhost::NicOrder order;
   uint64_t n;
   // PCI ids are written in hexadecimal, with or without 0x.
   for (auto [name, target] : {std::pair{"vendor", &order.vendor}, std::pair{"device", &order.device}}) {

@@ -23,7 +23,7 @@ class DiscoveryRunTest : public WrapperHostTest {
   }
 
   void addBoards() {
-    simhost::CardSpec dual;
+    simhost::CardOrder dual;
     dual.name = "sfp26";
     dual.board = 0x26;
     dual.subsys = 0x01264040;
@@ -31,7 +31,7 @@ class DiscoveryRunTest : public WrapperHostTest {
     dual.bus = 5;
     dual.firmware = "4.0.534";
     scenario_.addImagedCard(dual);
-    simhost::CardSpec lom = dual;
+    simhost::CardOrder lom = dual;
     lom.name = "lom29";
     lom.board = 0x29;
     lom.subsys = 0x705A103C;

@@ -25,8 +25,8 @@ class AdapterChannelTest : public ::testing::Test {
     g_adapter.dialect.store(kDialectNotProbed);
   }
 
-  simhost::CardSpec card(const std::string& name, uint32_t bus, uint32_t ports = 1) {
-    simhost::CardSpec params;
+  simhost::CardOrder card(const std::string& name, uint32_t bus, uint32_t ports = 1) {
+    simhost::CardOrder params;
     params.name = name;
     params.board = 0x26;
     params.subsys = 0x01264040;
@@ -59,7 +59,7 @@ TEST_F(AdapterChannelTest, OpensAPortInEitherDialect) {
   for (const char* dialect : {"standard", "alternate"}) {
     SCOPED_TRACE(dialect);
     corvane_test::Scenario host;
-    simhost::CardSpec params = card("dual", 3, 2);
+    simhost::CardOrder params = card("dual", 3, 2);
     params.dialect = dialect;
     host.addCard(params);
     corvane_test::useScriptedSimHost(host.root());
@@ -135,7 +135,7 @@ TEST_F(AdapterChannelTest, FlashUpdateBeginAndEndGoOnlyToDriversThatNeedThem) {
   uint32_t bus = 10;
   for (const Case& c : cases) {
     std::string name = "drv" + std::to_string(bus);
-    simhost::CardSpec params = card(name, bus++);
+    simhost::CardOrder params = card(name, bus++);
     params.driver = c.driver;
     host_.addCard(params);
   }

@@ -11,7 +11,7 @@ namespace {
 class AdapterCheckTest : public AdapterTest {
  protected:
   // The board added, the host in place, the adapter not yet opened.
-  void useBoard(const simhost::CardSpec& order, bool imaged, const std::string& input = std::string()) {
+  void useBoard(const simhost::CardOrder& order, bool imaged, const std::string& input = std::string()) {
     addBoard(order, imaged);
     console_ = corvane_test::useScriptedSimHost(host_.root(), input);
     std::string error;
@@ -83,7 +83,7 @@ TEST_F(AdapterCheckTest, AnErasedFlashAsksWhetherToGoOn) {
       {"y\n", 0, ""}, {"Y\n", 0, ""}, {"n\n", kBadFlashRefused, ""}, {"yes\n", kBadFlashRefused, "Wrong Input!!\n"},
       {"", kBadFlashRefused, "Wrong Input!!\n"},
   };
-  simhost::CardSpec order = dualBoard();
+  simhost::CardOrder order = dualBoard();
   useBoard(order, false);  // factory flash: sector 0 erased
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
@@ -106,7 +106,7 @@ TEST_F(AdapterCheckTest, AFlashThatDoesNotAnswerIsNotReadable) {
 }
 
 TEST_F(AdapterCheckTest, ANicTypeThatCannotBeSetStopsTheCheck) {
-  simhost::CardSpec order = dualBoard();
+  simhost::CardOrder order = dualBoard();
   order.chipRevision = 0x31;
   useBoard(order, true);
   EXPECT_EQ(check(), -1);

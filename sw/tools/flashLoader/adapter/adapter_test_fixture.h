@@ -39,8 +39,8 @@ class AdapterTest : public ::testing::Test {
     g_poll_limits = PollLimits{};
   }
 
-  static simhost::CardSpec dualBoard() {
-    simhost::CardSpec order;
+  static simhost::CardOrder dualBoard() {
+    simhost::CardOrder order;
     order.name = "dual";
     order.board = 0x26;
     order.subsys = 0x01264040;
@@ -53,7 +53,7 @@ class AdapterTest : public ::testing::Test {
   }
 
   // Provisions the board, its flash from an image unless imaged is false.
-  void addBoard(const simhost::CardSpec& order = dualBoard(), bool imaged = true) {
+  void addBoard(const simhost::CardOrder& order = dualBoard(), bool imaged = true) {
     if (imaged) host_.addImagedCard(order);
     else host_.addCard(order);
     cardName_ = order.name;
@@ -70,7 +70,7 @@ class AdapterTest : public ::testing::Test {
     EXPECT_EQ(open_adapter(connection, &port), 0);
     return adapter_handle();
   }
-  DeviceHandle openBoard(const simhost::CardSpec& order = dualBoard()) {
+  DeviceHandle openBoard(const simhost::CardOrder& order = dualBoard()) {
     addBoard(order);
     return openPort();
   }

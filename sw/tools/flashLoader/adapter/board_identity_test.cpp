@@ -48,7 +48,7 @@ TEST_F(BoardIdentityTest, TheNicTypeFollowsTheDriverVersionAndTheChipRevision) {
   };
   uint32_t bus = 10;
   for (const Case& c : cases) {
-    simhost::CardSpec order = dualBoard();
+    simhost::CardOrder order = dualBoard();
     order.name = "b" + std::to_string(bus);
     order.bus = bus++;
     order.ports = 1;

@@ -12,12 +12,6 @@ namespace {
 
 using burnkit::FlashLayout;
 
-constexpr uint32_t kVnicUnit = 8;
-constexpr uint32_t kVnicHeaderBytes = 8;
-// The area ends before the user area at the latest; a size field that says
-// more would have it overwrite the user area or run out of the sector.
-constexpr uint32_t kVnicRoom = FlashLayout::kUserArea - FlashLayout::kVnicArea;
-
 void place(std::vector<uint32_t>& sector, uint32_t offset, const std::vector<uint32_t>& words) {
   std::copy(words.begin(), words.end(), sector.begin() + (offset - FlashLayout::kBoardSector) / 4);
 }
@@ -35,10 +29,12 @@ int read_area(const DeviceHandle& handle, uint32_t offset, size_t count, std::ve
 
 int read_vnic_area(const DeviceHandle& handle, std::vector<uint32_t>* words) {
   std::vector<uint32_t> header;
-  if (int read = read_area(handle, FlashLayout::kVnicArea, kVnicHeaderBytes / 4, &header); read != 0) return read;
+  if (int read = read_area(handle, FlashLayout::kVnicArea, FlashLayout::kVnicHeaderBytes / 4, &header); read != 0)
+    return read;
   words->clear();
   if ((header[0] & 0xFFFF) != FlashLayout::kVnicSignature) return 0;
-  const uint32_t bytes = std::clamp((header[1] >> 16) * kVnicUnit, kVnicHeaderBytes, kVnicRoom);
+  // A header that announces less than itself still keeps itself.
+  const uint32_t bytes = std::max(FlashLayout::vnicAnnouncedBytes(header[1] >> 16), FlashLayout::kVnicHeaderBytes);
   return read_area(handle, FlashLayout::kVnicArea, bytes / 4, words);
 }
 

@@ -34,13 +34,12 @@ bool get_hw_nic_mode(const DeviceHandle& handle, HardwareInfo* info) {
 }
 
 int set_nic_type(const DeviceHandle& handle) {
-  const uint32_t version = get_driver_version(handle);
-  const uint32_t major = version >> 24, minor = (version >> 16) & 0xFF, build = version & 0xFFFF;
-  if (driver_knows_only_generation2(major, minor, build)) {
+  const DriverVersion version = decode_driver_version(get_driver_version(handle));
+  if (driver_knows_only_generation2(version.major, version.minor, version.build)) {
     g_adapter.nicType = 2;
     return 0;
   }
-  if (major == 3) {
+  if (version.major == 3) {
     std::printf("This tool is not compatible with the currently running driver.\n"
                 "Please update the driver to version %s or newer.\n",
                 kRequiredDriverVersion);

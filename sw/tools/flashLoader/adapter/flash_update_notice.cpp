@@ -29,11 +29,9 @@ uint32_t get_driver_version(const DeviceHandle& handle) {
 }
 
 bool driver_skips_flash_update_notice(uint32_t versionWord) {
-  const uint32_t major = versionWord >> 24;
-  const uint32_t minor = (versionWord >> 16) & 0xFF;
-  const uint32_t build = versionWord & 0xFFFF;
-  if (major == 4 && minor == 0 && build >= 201 && build <= 227) return true;
-  return major >= 4 && minor >= 1;
+  const DriverVersion v = decode_driver_version(versionWord);
+  if (v.major == 4 && v.minor == 0 && v.build >= 201 && v.build <= 227) return true;
+  return v.major >= 4 && v.minor >= 1;
 }
 
 int flash_update_begin(const DeviceHandle& handle) { return send_flash_update_notice(handle, kCmdFlashUpdateBegin); }

@@ -11,6 +11,15 @@
 // build 15-0). A failed call prints its line and gives 0xFFFFFFFF.
 uint32_t get_driver_version(const DeviceHandle& handle);
 
+// The driver version word's three numbers; the one place that knows its
+// layout.
+struct DriverVersion {
+  uint32_t major = 0;
+  uint32_t minor = 0;
+  uint32_t build = 0;
+};
+inline DriverVersion decode_driver_version(uint32_t word) { return {word >> 24, (word >> 16) & 0xFF, word & 0xFFFF}; }
+
 // True for the driver versions that must not be sent flash-update begin and
 // end: 4.0.201 to 4.0.227, and 4.1 or later. An unknown version
 // (0xFFFFFFFF) reads as 255.255 and is one of them.

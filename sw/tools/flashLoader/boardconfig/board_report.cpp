@@ -72,8 +72,8 @@ VersionTriple running_firmware(const DeviceHandle& handle) {
 }
 
 VersionTriple driver_version(const DeviceHandle& handle) {
-  const uint32_t word = get_driver_version(handle);
-  return {word >> 24, (word >> 16) & 0xFF, word & 0xFFFF};
+  const DriverVersion v = decode_driver_version(get_driver_version(handle));
+  return {v.major, v.minor, v.build};
 }
 
 // The line the upgrade wrapper's hardware-flag step reads. An erased word

@@ -15,7 +15,7 @@ constexpr uint32_t kHardwareFlags = 0x3E8844;
 
 class BoardReportTest : public AdapterTest {
  protected:
-  DeviceHandle open(const simhost::CardSpec& order = dualBoard(), uint32_t port = 0) {
+  DeviceHandle open(const simhost::CardOrder& order = dualBoard(), uint32_t port = 0) {
     addBoard(order);
     DeviceHandle handle = openPort(port == 0 ? "Local Area Connection" : "Local Area Connection " + std::to_string(port + 1));
     set_nic_type(handle);
@@ -93,7 +93,7 @@ TEST_F(BoardReportTest, FieldsShownFromWhatTheFlashAndDriverHold) {
 }
 
 TEST_F(BoardReportTest, ABoardTypeTheTablesDoNotKnowHasNoPortsAndNoName) {
-  simhost::CardSpec order = dualBoard();
+  simhost::CardOrder order = dualBoard();
   order.board = 0x99;
   order.subsys = 0x99994040;
   DeviceHandle handle = open(order);
@@ -126,8 +126,8 @@ TEST_F(BoardReportTest, QueriesThatFailShowTheirFallbacks) {
             std::string::npos);
 }
 
-simhost::CardSpec quadBoard(uint32_t board, uint32_t subsys) {
-  simhost::CardSpec order;
+simhost::CardOrder quadBoard(uint32_t board, uint32_t subsys) {
+  simhost::CardOrder order;
   order.name = "quad";
   order.board = board;
   order.subsys = subsys;

@@ -44,7 +44,7 @@ TEST_F(FlagStatusTest, PxeStatusShowsThePortsBit) {
 }
 
 TEST_F(FlagStatusTest, Board22HasOneBasePxeSetting) {
-  simhost::CardSpec order = dualBoard();
+  simhost::CardOrder order = dualBoard();
   order.board = 0x22;
   order.subsys = 0x171B103C;
   order.chipRevision = 0x41;
@@ -72,7 +72,7 @@ TEST_F(FlagStatusTest, WolStatusReadsTheRegisterTableEntry) {
 }
 
 TEST_F(FlagStatusTest, NcsiStatusNeedsEveryBitOfTheEnabledValue) {
-  simhost::CardSpec order = dualBoard();
+  simhost::CardOrder order = dualBoard();
   order.subsys = 0x705B103C;
   DeviceHandle handle = openBoard(order);
   const uint32_t ncsi = entryValueAt(kCrbinitNcsiSetting);

@@ -9,11 +9,12 @@
 #include <span>
 #include <vector>
 
+#include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/adapter/mac_entry_write.h"
 
 inline constexpr uint32_t kMaxVnics = 8;
-inline constexpr uint32_t kVnicUnitBytes = 8;
-inline constexpr uint32_t kVnicHeaderBytes = 8;
+inline constexpr uint32_t kVnicUnitBytes = burnkit::FlashLayout::kVnicUnitBytes;
+inline constexpr uint32_t kVnicHeaderBytes = burnkit::FlashLayout::kVnicHeaderBytes;
 // Shown and cleaned when the header is not active.
 inline constexpr uint32_t kInactiveVnicAreaUnits = 10;
 

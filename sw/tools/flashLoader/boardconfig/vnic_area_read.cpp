@@ -12,7 +12,6 @@ namespace {
 
 using burnkit::FlashLayout;
 
-constexpr uint32_t kVnicRoom = FlashLayout::kUserArea - FlashLayout::kVnicArea;
 
 }  // namespace
 
@@ -28,5 +27,5 @@ int read_vnic_header(const DeviceHandle& handle, VnicHeader* header) {
 
 uint32_t vnic_area_bytes(const VnicHeader& header) {
   const uint32_t units = header.active() ? header.units : kInactiveVnicAreaUnits;
-  return std::clamp(units * kVnicUnitBytes, kVnicHeaderBytes, kVnicRoom);
+  return std::max(FlashLayout::vnicAnnouncedBytes(units), kVnicHeaderBytes);
 }

@@ -27,7 +27,7 @@ class HostGlueTest : public ::testing::Test {
   void SetUp() override {
     host_.addCard("dual", 0x26, 0x01264040, 2, 3);  // "Local Area Connection", "... 2"
     host_.addCard("quad", 0x24, 0x01244040, 4, 5);  // "... 3" to "... 6"
-    simhost::NicSpec other;
+    simhost::NicOrder other;
     other.vendor = 0x8086;
     other.device = 0x10FB;
     other.connection = "Other Port";

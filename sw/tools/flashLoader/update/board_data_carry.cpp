@@ -17,8 +17,6 @@ namespace {
 using burnkit::FlashLayout;
 using burnkit::UserArea;
 
-constexpr uint32_t kVnicUnit = 8;
-constexpr uint32_t kVnicRoom = FlashLayout::kUserArea - FlashLayout::kVnicArea;
 
 // The picture's own register-initialisation table: the flash offset of the
 // value word of the entry for the register, or 0 when it has none. Entries
@@ -43,7 +41,7 @@ void copy_user_area_words(const UserAreaRecord& from, uint32_t offset, uint32_t 
 
 std::optional<uint32_t> vnic_area_bytes(uint32_t headerWord0, uint32_t headerWord1) {
   if ((headerWord0 & 0xFFFF) != FlashLayout::kVnicSignature) return std::nullopt;
-  return std::min((headerWord1 >> 16) * kVnicUnit, kVnicRoom);
+  return FlashLayout::vnicAnnouncedBytes(headerWord1 >> 16);
 }
 
 void carry_ncsi_setting(const DeviceHandle& handle, burnkit::FlashImage& image) {

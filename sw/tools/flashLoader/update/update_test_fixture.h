@@ -103,7 +103,7 @@ class UpgradeTest : public ::testing::Test {
     writeFile(older_, syntheticImage(kOlderRelease));
     writeFile(work_ + "/quarry_romimage", syntheticImage(kNewerRelease));
 
-    simhost::CardSpec order;
+    simhost::CardOrder order;
     order.name = "dual";
     order.board = product.boardType;
     order.subsys = subsystem;
