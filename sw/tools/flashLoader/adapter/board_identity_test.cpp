@@ -135,11 +135,19 @@ TEST(BoardTablesTest, TheTablesHoldTheirRowsOnce) {
     EXPECT_TRUE(row.portCount == 1 || row.portCount == 2 || row.portCount == 4) << row.boardType;
     EXPECT_EQ(row.generation, row.boardType < 0x20 ? 1u : 3u) << row.boardType;
     EXPECT_STRNE(row.name, "");
+    EXPECT_EQ(row.traits & ~0x1Fu, 0u) << row.boardType;
+    // One PXE word per port pair needs pairs; ports whose MACs start at the
+    // extra slots need those slots filled by a repair.
+    if (row.traits & kBasePxe) EXPECT_EQ(row.portCount % 2, 0u) << row.boardType;
+    if (row.traits & kMacsFromSlot16) EXPECT_TRUE(row.traits & kFillsExtraSlots) << row.boardType;
   }
   for (const SubsystemNameRow& row : SubsystemNameTable) {
     EXPECT_TRUE(subsystems.insert(row.subsystem).second) << row.subsystem;
     EXPECT_STRNE(row.name, "Unknown");
+    EXPECT_EQ(row.traits & ~0x7u, 0u) << row.subsystem;
   }
+  EXPECT_FALSE(board_type_has(0x99, kBasePxe));
+  EXPECT_FALSE(subsystem_has(0x12345678, kNoWol));
   struct Ports {
     uint32_t boardType, ports;
   };

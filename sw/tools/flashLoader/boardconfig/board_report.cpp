@@ -17,7 +17,6 @@ namespace {
 
 using burnkit::UserArea;
 
-constexpr uint32_t kBoardWithMacRegisters = 0x22;
 // Board 0x22 publishes its ports' addresses in chip registers, six bytes per
 // port packed over 32-bit registers.
 constexpr uint32_t kEvenPortMacLow = 0x082021C0;
@@ -113,7 +112,7 @@ int board_report(const DeviceHandle& handle, uint32_t port) {
   print_version("BIOS version              ", record.biosVersion());
 
   repair_extra_mac_slots(handle, facts.boardType, &record);
-  if (facts.boardType == kBoardWithMacRegisters) {
+  if (board_type_has(facts.boardType, kMacRegisters)) {
     print_register_mac(handle, port, record);
   } else if (port < facts.portCount) {
     std::printf("MAC Addr %d                 : ", static_cast<int>(port));

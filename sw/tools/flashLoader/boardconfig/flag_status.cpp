@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/flash_layout.h"
 
@@ -15,7 +16,6 @@ namespace {
 using burnkit::FlashLayout;
 using burnkit::UserArea;
 
-constexpr uint32_t kBoardWithBasePxe = 0x22;
 constexpr uint32_t kNcsiEnabled = 0x9C51;
 
 // Ports 32 and above share the bits of ports 0 and up.
@@ -34,7 +34,7 @@ int pxe_status(const DeviceHandle& handle, uint32_t port) {
     if (!lock.held()) return kFlashNotReadable;
     if (read_flash_word(handle, FlashLayout::kUserArea + UserArea::kPxeEnable, &mask) != 0) return kFlashNotReadable;
   }
-  if (boardType == kBoardWithBasePxe)
+  if (board_type_has(boardType, kBasePxe))
     std::printf("Base PXE Status            : %s\n", state(port_bit(mask, port)));
   else
     std::printf("PXE Status %d               : %s\n", static_cast<int>(port), state(port_bit(mask, port)));

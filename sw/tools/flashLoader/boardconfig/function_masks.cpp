@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/board_sector_areas.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/flash_layout.h"
 
@@ -16,7 +17,6 @@ using burnkit::UserArea;
 
 constexpr uint32_t kKeptBits = 0x000FC300;
 constexpr uint32_t kFunction0ExpansionRom = 0x40000;
-constexpr uint32_t kBoardWithSwappedFunctions = 0x25;
 constexpr uint32_t kErased = 0xFFFFFFFF;
 // The first n functions of a word, n = 0..4.
 constexpr std::array<uint32_t, 5> kFirstFunctions = {0, 0x0401, 0x0C05, 0x1C15, 0x3C55};
@@ -78,7 +78,7 @@ FunctionMasks derive_function_masks(const FunctionMasks& old, const std::array<u
     return masks;
   }
   for (uint32_t port = 0; port < 2; ++port) {
-    const uint32_t parity = boardType == kBoardWithSwappedFunctions ? 1 - port : port;
+    const uint32_t parity = board_type_has(boardType, kSwappedFunctions) ? 1 - port : port;
     const std::array<uint32_t, 2>& pairs = kParityFunctions[parity];
     const uint32_t count = vnicsPerPort[port];
     if (count >= 1) masks.low |= pairs[0];

@@ -1,4 +1,5 @@
 #include "sw/tools/flashLoader/boardconfig/mac_repair.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,8 +14,6 @@ struct ExtraSlot {
 };
 constexpr ExtraSlot kExtraSlots[] = {{16, 4}, {17, 8}, {18, 2}, {19, 3}};
 
-bool needs_extra_slots(uint32_t boardType) { return boardType == 0x80 || boardType == 0x29; }
-
 // Slot 0's address with n added to the number its low four bytes form (the
 // last four display bytes); the first two bytes stay, nothing carries into
 // them.
@@ -28,7 +27,7 @@ MacAddress derived_mac(const MacAddress& base, uint32_t n) {
 }  // namespace
 
 void repair_extra_mac_slots(const DeviceHandle& handle, uint32_t boardType, UserAreaRecord* record) {
-  if (!needs_extra_slots(boardType)) return;
+  if (!board_type_has(boardType, kFillsExtraSlots)) return;
   const MacAddress first = record->mac(kFirstExtraSlot);
   if (!std::all_of(first.begin(), first.end(), [](uint8_t b) { return b == 0xFF; })) return;
 

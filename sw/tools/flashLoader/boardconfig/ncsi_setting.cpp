@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
@@ -15,7 +16,7 @@ constexpr uint32_t kNcsiOn = 0x9C51;
 }  // namespace
 
 int set_ncsi(const DeviceHandle& handle, bool on) {
-  if (read_subsystem_id(handle) != kBoardWithNcsi) return kSettingNotSupported;
+  if (!subsystem_has(read_subsystem_id(handle), kNcsi)) return kSettingNotSupported;
   std::printf("%s NCSI .......\n", on ? "Enabling" : "Disabling");
 
   std::vector<uint32_t> sector;

@@ -5,7 +5,6 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
-inline constexpr uint32_t kBoardWithNcsi = 0x705B103C;
 
 // "Enabling NCSI ......." or "Disabling NCSI .......". Only the exact value
 // 0x9C51 counts as enabled here. 0 (also when it already had the state);

@@ -6,13 +6,13 @@
 
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 
 namespace {
 
 using burnkit::FlashLayout;
 using burnkit::UserArea;
 
-constexpr uint32_t kBoardWithExtraMacSlots = 0x80;
 constexpr uint32_t kExtraMacSlotStart = 16;
 
 VersionTriple version_at(const uint8_t* field) {
@@ -67,7 +67,7 @@ int read_user_area(const DeviceHandle& handle, UserAreaRecord* record) {
 }
 
 uint32_t mac_slot_of_port(uint32_t boardType, uint32_t port) {
-  return (boardType == kBoardWithExtraMacSlots ? kExtraMacSlotStart : 0) + port;
+  return (board_type_has(boardType, kMacsFromSlot16) ? kExtraMacSlotStart : 0) + port;
 }
 
 void print_mac_bytes(const MacAddress& mac) {

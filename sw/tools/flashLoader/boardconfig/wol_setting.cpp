@@ -1,21 +1,16 @@
 #include "sw/tools/flashLoader/boardconfig/wol_setting.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 
 namespace {
-
-// Boards without the wake-up wiring.
-constexpr std::array<uint32_t, 6> kBoardsWithoutWol = {0x01234040, 0x01244040, 0x01264040,
-                                                       0x01354040, 0x171B103C, 0x1740103C};
 
 void set_live_bit(const DeviceHandle& handle, uint32_t bit, bool on) {
   const uint32_t live = cvm_ppd_read(handle, kRegLiveWolMask);
@@ -37,8 +32,7 @@ int find_wol_entry(const DeviceHandle& handle, std::vector<uint32_t>* sector, si
 
 int enable_wol(const DeviceHandle& handle, uint32_t port) {
   const uint32_t subsystem = read_subsystem_id(handle);
-  if (std::find(kBoardsWithoutWol.begin(), kBoardsWithoutWol.end(), subsystem) != kBoardsWithoutWol.end())
-    return kSettingNotSupported;
+  if (subsystem_has(subsystem, kNoWol)) return kSettingNotSupported;
   std::printf("Enabling WOL on port %d.......\n", static_cast<int>(port));
 
   std::vector<uint32_t> sector;

@@ -5,6 +5,7 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_digest.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/board_report.h"
 #include "sw/tools/flashLoader/boardconfig/flag_status.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
@@ -12,8 +13,6 @@
 namespace {
 
 // Board 0x22 keeps one base PXE setting per port parity.
-constexpr uint32_t kBoardWithBasePxe = 0x22;
-constexpr uint32_t kBoardWithNcsi = 0x705B103C;
 
 }  // namespace
 
@@ -29,14 +28,14 @@ int run_board_information() {
   };
   if (record(board_report(handle, g_run.port)) != 0) std::fprintf(stderr, "Failed to get board information\n");
 
-  const uint32_t pxePort = g_run.boardType == kBoardWithBasePxe ? g_run.port % 2 : g_run.port;
+  const uint32_t pxePort = board_type_has(g_run.boardType, kBasePxe) ? g_run.port % 2 : g_run.port;
   if (record(pxe_status(handle, pxePort)) != 0)
     std::fprintf(stderr, "Failed to get PXE status information for port %d\n", static_cast<int>(pxePort));
 
-  if (g_adapter.nicType == 3 && g_run.boardType != kBoardWithBasePxe && record(wol_status(handle, g_run.port)) != 0)
+  if (g_adapter.nicType == 3 && !board_type_has(g_run.boardType, kBasePxe) && record(wol_status(handle, g_run.port)) != 0)
     std::fprintf(stderr, "Failed to get WOL status information for port %d\n", static_cast<int>(g_run.port));
 
-  if (g_adapter.nicType == 3 && read_subsystem_id(handle) == kBoardWithNcsi && record(ncsi_status(handle)) != 0)
+  if (g_adapter.nicType == 3 && subsystem_has(read_subsystem_id(handle), kNcsi) && record(ncsi_status(handle)) != 0)
     std::fprintf(stderr, "Failed to get NCSI status information.\n");
   return status;
 }

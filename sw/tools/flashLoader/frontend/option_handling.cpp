@@ -5,6 +5,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 #include "sw/tools/flashLoader/frontend/board_info_options.h"
@@ -79,11 +80,10 @@ StepResult handle_info() {
   return run_board_information();
 }
 
-// The vNIC property commands exist only on the dual-port boards that have
-// the property area.
+// The vNIC property commands exist only on the boards that have the
+// property area.
 StepResult handle_vnic_properties(int option) {
-  const uint32_t subsystem = read_subsystem_id(adapter_handle());
-  if (subsystem != 0x01254040 && subsystem != 0x01264040 && subsystem != 0x01354040) {
+  if (!subsystem_has(read_subsystem_id(adapter_handle()), kVnicArea)) {
     std::fprintf(stderr, "Invalid option \n");
     return failure_status();
   }

@@ -8,6 +8,7 @@
 
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/byte_order.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
@@ -45,7 +46,7 @@ std::optional<uint32_t> vnic_area_bytes(uint32_t headerWord0, uint32_t headerWor
 }
 
 void carry_ncsi_setting(const DeviceHandle& handle, burnkit::FlashImage& image) {
-  if (read_subsystem_id(handle) != kNcsiBoardSubsystem) return;
+  if (!subsystem_has(read_subsystem_id(handle), kNcsi)) return;
   std::vector<CrbinitEntry> entries;
   if (read_crbinit_entries(handle, &entries) != 0) return;
   const CrbinitEntry* flashEntry = find_crbinit_entry(entries, kCrbinitNcsiSetting);

@@ -14,7 +14,6 @@
 #include "romimage/flash_image.h"
 
 // The board whose NC-SI setting lives in its register-initialisation table.
-inline constexpr uint32_t kNcsiBoardSubsystem = 0x705B103C;
 
 // The flash's NC-SI entry replaces the picture's when both have one and the
 // board is the NC-SI board. Anything unreadable leaves the picture as built.
