@@ -138,8 +138,12 @@ TEST(BoardTablesTest, TheTablesHoldTheirRowsOnce) {
     EXPECT_EQ(row.traits & ~0x1Fu, 0u) << row.boardType;
     // One PXE word per port pair needs pairs; ports whose MACs start at the
     // extra slots need those slots filled by a repair.
-    if (row.traits & kBasePxe) EXPECT_EQ(row.portCount % 2, 0u) << row.boardType;
-    if (row.traits & kMacsFromSlot16) EXPECT_TRUE(row.traits & kFillsExtraSlots) << row.boardType;
+    if (row.traits & kBasePxe) {
+      EXPECT_EQ(row.portCount % 2, 0u) << row.boardType;
+    }
+    if (row.traits & kMacsFromSlot16) {
+      EXPECT_TRUE(row.traits & kFillsExtraSlots) << row.boardType;
+    }
   }
   for (const SubsystemNameRow& row : SubsystemNameTable) {
     EXPECT_TRUE(subsystems.insert(row.subsystem).second) << row.subsystem;
