@@ -4,6 +4,7 @@
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/adapter_device_list.h"
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
@@ -101,23 +102,14 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
 }
 
 int switch_driver_mode(int mode, const std::string& connectionName) {
-  std::vector<std::string> ids;
-  if (!Get_Instance_Id(connectionName, &ids)) {
-    std::printf("Get_Instance_Id Failed\n");
-    return 0;
-  }
-  DeviceList devices;
-  if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
-    std::printf("SetupDiGetClassDevs Failed\n");
-    return 0;
-  }
-  std::string driverKey;
-  if (!Read_Write_Registry(ids, mode, &driverKey)) {
+  PortLookup found;
+  if (!lookup_port_devices(connectionName, &found)) return 0;
+  if (!Read_Write_Registry(found.instanceIds, mode, &found.driverKey)) {
     std::printf("Read_Write_Registry Failed Line:%d\n", __LINE__);
     return 0;
   }
   clear_adapter_devices();
-  if (!FindDevice(devices, driverKey) || !listed(0)) {
+  if (!FindDevice(found.devices, found.driverKey) || !listed(0)) {
     std::printf("FindDevice Failed\n");
     return 0;
   }

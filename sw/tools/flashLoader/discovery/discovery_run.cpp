@@ -13,6 +13,7 @@
 #include "sw/tools/flashLoader/discovery/card_collection.h"
 #include "sw/tools/flashLoader/discovery/discovery_report_reader.h"
 #include "sw/tools/flashLoader/discovery/discovery_report_writer.h"
+#include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/host_checks.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/board_count.h"
@@ -40,23 +41,10 @@ int check_port(const std::string& name, uint32_t* port) {
 // the run: a failed lookup ends it with the general failure code, since the
 // wrapper reads 0 as a written report.
 StepResult locate_card(DiscoveredCard* card) {
-  std::vector<std::string> instanceIds;
-  if (!Get_Instance_Id(card->interfaceName, &instanceIds)) {
-    std::printf("Get_Instance_Id Failed\n");
-    return kExitGeneralFailure;
-  }
-  DeviceList devices;
-  if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
-    std::printf("SetupDiGetClassDevs Failed\n");
-    return kExitGeneralFailure;
-  }
-  std::string driverKey;
-  if (!Read_Registry_XML(instanceIds, &driverKey)) {
-    std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
-    return kExitGeneralFailure;
-  }
+  PortLookup found;
+  if (!lookup_port_driver_key(card->interfaceName, &found)) return kExitGeneralFailure;
   const size_t known = g_port_locations.size();
-  if (!FindDevice(devices, driverKey) || g_port_locations.size() == known) {
+  if (!FindDevice(found.devices, found.driverKey) || g_port_locations.size() == known) {
     std::printf("FindDevice Failed\n");
     return kGoOn;
   }

@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/frontend/adapter_open_steps.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
+#include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
@@ -36,23 +37,10 @@ std::vector<std::string> corvane_connections() {
 
 StepResult find_connection_at(int bus, int device, int function) {
   for (const std::string& name : corvane_connections()) {
-    std::vector<std::string> instanceIds;
-    if (!Get_Instance_Id(name, &instanceIds)) {
-      std::printf("Get_Instance_Id Failed\n");
-      return 1;
-    }
-    DeviceList devices;
-    if (open_net_devices("PCI", &devices) != platform::kErrorSuccess) {
-      std::printf("SetupDiGetClassDevs Failed\n");
-      return 1;
-    }
-    std::string driverKey;
-    if (!Read_Registry_XML(instanceIds, &driverKey)) {
-      std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
-      return 1;
-    }
+    PortLookup found;
+    if (!lookup_port_driver_key(name, &found)) return 1;
     int b = -1, d = -1, f = -1;
-    if (!pci_location_of_driver_key(devices, driverKey, &b, &d, &f)) return 1;
+    if (!pci_location_of_driver_key(found.devices, found.driverKey, &b, &d, &f)) return 1;
     if (b == bus && d == device && f == function) set_interface_name(name);
   }
   return kGoOn;
