@@ -6,6 +6,7 @@
 #include "sw/tools/flashLoader/adapter/driver_io.h"
 #include "sw/tools/flashLoader/hostglue/corvane_port.h"
 #include "sw/tools/flashLoader/hostglue/instance_lock.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 namespace {
 
@@ -15,6 +16,18 @@ constexpr size_t kDevicePathMax = 99;
 }  // namespace
 
 AdapterSession g_adapter;
+
+namespace {
+
+const bool kReset = register_state_reset([] {
+  g_adapter.device.store(nullptr);
+  g_adapter.dialect.store(kDialectNotProbed);
+  g_adapter.nicType = 2;
+  g_adapter.lastChipRevision = 0;
+  g_adapter.port = 0;
+});
+
+}  // namespace
 
 DeviceHandle adapter_handle() { return g_adapter.device.load(); }
 

@@ -17,6 +17,7 @@
 #include "simhost/chip/card.h"
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/register_poll.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
 
@@ -31,13 +32,7 @@ class AdapterTest : public ::testing::Test {
     resetSession();
   }
 
-  static void resetSession() {
-    close_adapter();
-    g_adapter.dialect.store(kDialectNotProbed);
-    g_adapter.nicType = 2;
-    g_adapter.lastChipRevision = 0;
-    g_poll_limits = PollLimits{};
-  }
+  static void resetSession() { reset_run_state(); }
 
   static simhost::CardOrder dualBoard() {
     simhost::CardOrder order;

@@ -1,10 +1,13 @@
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 namespace {
 
 int g_last_percent = 0;
+
+const bool kReset = register_state_reset([] { g_last_percent = 0; });
 
 }  // namespace
 

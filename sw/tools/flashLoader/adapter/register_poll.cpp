@@ -4,8 +4,15 @@
 
 #include "sw/tools/flashLoader/adapter/driver_io.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 PollLimits g_poll_limits;
+
+namespace {
+
+const bool kReset = register_state_reset([] { g_poll_limits = PollLimits{}; });
+
+}  // namespace
 
 uint32_t RegisterPoll::read() {
   if (!handle_) {

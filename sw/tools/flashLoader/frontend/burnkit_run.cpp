@@ -11,10 +11,13 @@
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 namespace {
 
 OptionScan g_scan;
+
+const bool kReset = register_state_reset([] { g_scan = OptionScan{}; });
 
 int parse_and_run(int argc, char** argv) {
   g_run.interfaceName.clear();

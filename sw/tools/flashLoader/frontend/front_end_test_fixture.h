@@ -11,6 +11,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
 
@@ -32,12 +33,7 @@ class FrontEndTest : public ::testing::Test {
     return corvane_test::useScriptedSimHost(host_.root(), input);
   }
 
-  static void resetState() {
-    g_run = RunState{};
-    g_xml_mode = 0;
-    g_xml_port_text.clear();
-    g_adapter.device.store(nullptr);
-  }
+  static void resetState() { reset_run_state(); }
 
   static std::string capturedOut() {
     std::fflush(stdout);

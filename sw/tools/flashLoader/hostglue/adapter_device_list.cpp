@@ -1,9 +1,19 @@
 #include "sw/tools/flashLoader/hostglue/adapter_device_list.h"
 
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 std::array<platform::DeviceRef, kAdapterDeviceMax> g_adapter_devices;
 std::vector<PortLocationTexts> g_port_locations;
+
+namespace {
+
+const bool kReset = register_state_reset([] {
+  g_adapter_devices.fill(platform::DeviceRef{});
+  g_port_locations.clear();
+});
+
+}  // namespace
 
 namespace {
 

@@ -3,8 +3,15 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 int g_highest_card_index = -1;
+
+namespace {
+
+const bool kReset = register_state_reset([] { g_highest_card_index = -1; });
+
+}  // namespace
 
 int count_boards() {
   DeviceList devices;

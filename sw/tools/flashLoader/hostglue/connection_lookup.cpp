@@ -6,8 +6,15 @@
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 std::vector<std::string> g_interface_list;
+
+namespace {
+
+const bool kReset = register_state_reset([] { g_interface_list.clear(); });
+
+}  // namespace
 
 namespace {
 

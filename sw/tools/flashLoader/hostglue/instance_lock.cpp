@@ -5,10 +5,13 @@
 #include <filesystem>
 
 #include "platform/host.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 
 namespace {
 
 std::string g_lockPath;
+
+const bool kReset = register_state_reset([] { g_lockPath.clear(); });
 
 enum class CreateResult { Created, Exists, Failed };
 

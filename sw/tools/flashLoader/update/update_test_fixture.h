@@ -24,6 +24,7 @@
 #include "sw/tools/flashLoader/frontend/interrupt_handler.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
+#include "sw/tools/flashLoader/runstate/state_reset.h"
 #include "romimage/flash_image_builder.h"
 #include "romimage/image_writer.h"
 #include "romimage/md5_table.h"
@@ -130,13 +131,7 @@ class UpgradeTest : public ::testing::Test {
     if (!previousDirectory_.empty()) std::filesystem::current_path(previousDirectory_);
   }
 
-  static void resetState() {
-    g_run = RunState{};
-    g_xml_mode = 0;
-    g_flash_write.store(0);
-    g_adapter.device.store(nullptr);
-    g_poll_limits = PollLimits{};
-  }
+  static void resetState() { reset_run_state(); }
 
   // The console's answers for the questions to come.
   void answer(const std::string& input) { scripted_ = corvane_test::useScriptedSimHost(host_.root(), input); }
