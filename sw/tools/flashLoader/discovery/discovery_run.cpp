@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "sw/tools/flashLoader/adapter/adapter_reopen.h"
 #include "sw/tools/flashLoader/adapter/adapter_check.h"
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
@@ -120,24 +121,12 @@ StepResult upgrade_selected_port(const std::string& name, int* result) {
   uint32_t port = 0;
   if (int checked = check_port(name, &port); checked != 0) return checked;
   if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) return enabled;
-  if (cv_driver_quiescent_mode(name) != 0) {
-    std::fprintf(stderr, "Clear settings...Failed.\n");
-    return 1;
-  }
-  close_adapter();
-  if (open_adapter(name, &port) != 0) return kExitGeneralFailure;
   uint32_t boardType = 0;
-  if (read_board_type(adapter_handle(), &boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype\n");
-    return kExitBoardTypeUnreadable;
-  }
+  if (StepResult end = clear_switch_and_reopen(name, &port, &boardType)) return end;
   g_run.boardType = boardType;
   g_run.portCount = board_port_count(boardType);
   g_run.port = port;
-  if (!running_as_native_process()) {
-    std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
-    return kExitGeneralFailure;
-  }
+  if (refuse_32bit_process()) return kExitGeneralFailure;
   *result = upgrade_adapter_flash(name, &g_run.port, g_run.imageName, g_run.versionCheck);
   if (*result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
   return kGoOn;

@@ -19,13 +19,6 @@
 
 namespace {
 
-// A 32-bit build on 64-bit Windows must not write the flash.
-bool refuse_32bit_process() {
-  if (running_as_native_process()) return false;
-  std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
-  return true;
-}
-
 // Both operations that rewrite the whole flash first make sure the part
 // takes writes and that this is the 64-bit build.
 int writes_refused() {

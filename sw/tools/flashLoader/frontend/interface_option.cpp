@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
-#include "sw/tools/flashLoader/frontend/adapter_open_steps.h"
+#include "sw/tools/flashLoader/adapter/adapter_check.h"
+#include "sw/tools/flashLoader/adapter/adapter_reopen.h"
+#include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
@@ -59,28 +61,15 @@ StepResult open_interface(const char* argument) {
     return kGoOn;
   }
 
-  int checked = open_and_check_adapter(g_run.interfaceName, &g_run.port);
+  int checked = check_adapter(g_run.interfaceName, &g_run.port, g_xml_mode != 0);
   if (checked == 12) {
     std::fprintf(stderr, "Verifying flash...Failed.\n");
     return 12;
   }
   if (checked != 0) return checked;
 
-  if (clear_leftover_driver_switch(g_run.interfaceName) != 0) {
-    std::fprintf(stderr, "Clear settings...Failed.\n");
-    return 1;
-  }
-
-  close_adapter();
-  if (open_adapter(g_run.interfaceName, &g_run.port) != 0) {
-    g_run.port = 0;
-    return kExitGeneralFailure;
-  }
-
-  if (learn_board_type(&g_run.boardType, &g_run.portCount) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype\n");
-    return 18;
-  }
+  if (StepResult end = clear_switch_and_reopen(g_run.interfaceName, &g_run.port, &g_run.boardType)) return end;
+  g_run.portCount = board_port_count(g_run.boardType);
   g_run.status = 0;
   return kGoOn;
 }

@@ -26,6 +26,12 @@ bool running_as_native_process() {
   return false;
 }
 
+bool refuse_32bit_process() {
+  if (running_as_native_process()) return false;
+  std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
+  return true;
+}
+
 int is_administrator() { return platform::host().system().isAdministrator() ? 1 : 0; }
 
 int check_free_space() {

@@ -6,6 +6,10 @@
 // cannot be answered ("Failed in IsWow64" on standard error).
 bool running_as_native_process();
 
+// The 64-bit build must write the flash: true, after "Please use x64 bit
+// version of burnkit" on standard error, when this process is not native.
+bool refuse_32bit_process();
+
 // 1 when the caller is a member of the local Administrators group, else 0.
 int is_administrator();
 
