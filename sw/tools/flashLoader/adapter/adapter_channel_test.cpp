@@ -11,6 +11,7 @@
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ class AdapterChannelTest : public ::testing::Test {
   }
   static std::string out() {
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    return captured_tool_stdout();
   }
 
   corvane_test::Scenario host_;
@@ -90,7 +91,7 @@ TEST_F(AdapterChannelTest, NamesThatAreNoCorvanePortOpenNothing) {
   host_.addCard(card("one", 3));
   corvane_test::useScriptedSimHost(host_.root());
   uint32_t port = 0;
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(open_adapter("", &port), -1);
   EXPECT_EQ(out(), "") << "an empty name fails its resolution, silently";
   EXPECT_EQ(open_adapter("No Such Connection", &port), -1);
@@ -101,7 +102,7 @@ TEST_F(AdapterChannelTest, RegisterWrappersReportWhatWentWrong) {
   host_.addCard(card("one", 3));
   corvane_test::useScriptedSimHost(host_.root());
 
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(cvm_ppd_read(nullptr, kSubsystemRegister), 0u);
   EXPECT_EQ(cvm_ppd_write(nullptr, 0x08202188, 1), -1);
   EXPECT_EQ(out(), "cvm_ppd_read:device handle null\ncvm_ppd_write:device handle null\n");
@@ -113,13 +114,13 @@ TEST_F(AdapterChannelTest, RegisterWrappersReportWhatWentWrong) {
 
   fault("one", "1");
   fault("one", "2");
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(cvm_ppd_read(adapter_handle(), kSubsystemRegister), 0u);
   EXPECT_EQ(cvm_ppd_write(adapter_handle(), 0x08202188, 6), -1);
   EXPECT_EQ(out(), "IO CONTROL FAILED = 0x1f \nERROR cvm_ppd_write ioctl failed ret = 31 \n");
 
   // A handle whose open failed reaches no driver.
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(cvm_ppd_read(std::make_shared<DeviceObject>(), kSubsystemRegister), 0u);
   EXPECT_EQ(out(), "IO CONTROL FAILED = 0x6 \n");
 }
@@ -162,7 +163,7 @@ TEST_F(AdapterChannelTest, AnUnknownDriverVersionGetsNoFlashUpdateNotice) {
   uint32_t port = 0;
   ASSERT_EQ(open_adapter("Local Area Connection", &port), 0);
   fault("one", "105");
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(get_driver_version(adapter_handle()), 0xFFFFFFFFu);
   EXPECT_EQ(flash_update_begin(adapter_handle()), 0);
   EXPECT_EQ(out(), "IO CONTROL FAILED = 0x1f \nIO CONTROL FAILED = 0x1f \n");
@@ -175,7 +176,7 @@ TEST_F(AdapterChannelTest, AFailedFlashUpdateNoticeIsReported) {
   uint32_t port = 0;
   ASSERT_EQ(open_adapter("Local Area Connection", &port), 0);
   fault("one", "117");
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(flash_update_end(adapter_handle()), -1);
   EXPECT_EQ(out(), "IO CONTROL FAILED = 0x1f \n");
 }

@@ -10,19 +10,20 @@
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
 // "Y" or "N" and Enter; anything else is a wrong answer, read as no.
 int ask_to_use_bad_flash() {
-  std::printf("Do you want to proceed (Y/N): ");
-  std::fflush(stdout);
+  out_printf("Do you want to proceed (Y/N): ");
+  flush_out();
   platform::Console& console = platform::host().console();
   const int answer = console.readChar();
   const int next = console.readChar();
   if (next == '\n' && (answer == 'Y' || answer == 'y')) return 0;
   if (next == '\n' && (answer == 'N' || answer == 'n')) return kBadFlashRefused;
-  std::printf("Wrong Input!!\n");
+  out_printf("Wrong Input!!\n");
   return kBadFlashRefused;
 }
 
@@ -31,12 +32,12 @@ int ask_to_use_bad_flash() {
 int check_adapter(const std::string& interfaceName, uint32_t* port, bool reportMode) {
   if (open_adapter(interfaceName, port) != 0) {
     *port = 0;
-    if (!reportMode) std::fprintf(stderr, "'%s' is not a Corvane Interface\n", interfaceName.c_str());
+    if (!reportMode) err_printf("'%s' is not a Corvane Interface\n", interfaceName.c_str());
     return -1;
   }
   const DeviceHandle handle = adapter_handle();
   if (int nicType = set_nic_type(handle); nicType != 0) {
-    std::printf("Error In set_nic_type\n");
+    out_printf("Error In set_nic_type\n");
     return nicType;
   }
 
@@ -44,7 +45,7 @@ int check_adapter(const std::string& interfaceName, uint32_t* port, bool reportM
   if (!lock.held()) {
     // A lock left behind by an interrupted run of this tool is ours to use.
     if (cvm_ppd_read(handle, kRegRomLockOwner) != kRomLockOwnerId) {
-      std::fprintf(stderr, "Failed to acquire ROM Lock. Please reboot the system.\n");
+      err_printf("Failed to acquire ROM Lock. Please reboot the system.\n");
       return kFlashNotReadable;
     }
     lock.adopt();
@@ -54,7 +55,7 @@ int check_adapter(const std::string& interfaceName, uint32_t* port, bool reportM
     uint32_t word = 0;
     if (read_flash_word(handle, offset, &word) != 0) return kFlashNotReadable;
     if (word == 0xFFFFFFFF) {
-      std::fprintf(stderr, "Flash verification failed. Bad flash!...\n");
+      err_printf("Flash verification failed. Bad flash!...\n");
       lock.release();
       return ask_to_use_bad_flash();
     }

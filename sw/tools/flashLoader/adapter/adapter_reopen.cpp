@@ -5,10 +5,11 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/driver_switch.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 StepResult clear_switch_and_reopen(const std::string& interfaceName, uint32_t* port, uint32_t* boardType) {
   if (cv_driver_quiescent_mode(interfaceName) != 0) {
-    std::fprintf(stderr, "Clear settings...Failed.\n");
+    err_printf("Clear settings...Failed.\n");
     return 1;
   }
   close_adapter();
@@ -17,7 +18,7 @@ StepResult clear_switch_and_reopen(const std::string& interfaceName, uint32_t* p
     return kExitGeneralFailure;
   }
   if (read_board_type(adapter_handle(), boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype\n");
+    err_printf("Cannot get boardtype\n");
     return kExitBoardTypeUnreadable;
   }
   return kGoOn;

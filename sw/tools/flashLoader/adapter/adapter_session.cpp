@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/hostglue/corvane_port.h"
 #include "sw/tools/flashLoader/hostglue/instance_lock.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int open_adapter(const std::string& interfaceName, uint32_t* port) {
   device->channel = platform::host().drivers().open(path, &error);
   g_adapter.device.store(device);
   if (interfaceName.empty()) {
-    std::printf("device is null...\n");
+    out_printf("device is null...\n");
     return -1;
   }
 

@@ -20,6 +20,7 @@
 #include "sw/tools/flashLoader/runstate/state_reset.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 class AdapterTest : public ::testing::Test {
  protected:
@@ -113,16 +114,16 @@ class AdapterTest : public ::testing::Test {
   }
 
   static void captureOutput() {
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    capture_tool_stdout();
+    capture_tool_stderr();
   }
   static std::string capturedOut() {
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    return captured_tool_stdout();
   }
   static std::string capturedErr() {
     std::fflush(stderr);
-    return ::testing::internal::GetCapturedStderr();
+    return captured_tool_stderr();
   }
 
   corvane_test::Scenario host_;

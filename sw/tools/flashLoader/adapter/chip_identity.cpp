@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/driver_io.h"
 #include "sw/tools/flashLoader/adapter/flash_update_notice.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ int set_nic_type(const DeviceHandle& handle) {
     return 0;
   }
   if (version.major == 3) {
-    std::printf("This tool is not compatible with the currently running driver.\n"
+    out_printf("This tool is not compatible with the currently running driver.\n"
                 "Please update the driver to version %s or newer.\n",
                 kRequiredDriverVersion);
     return -1;
@@ -51,12 +52,12 @@ int set_nic_type(const DeviceHandle& handle) {
   if (get_hw_nic_mode(handle, &info)) {
     g_adapter.lastChipRevision = info.chipRevision;
   } else {
-    std::printf("get_hw_nic_mode in set_nic_type failed\n");
+    out_printf("get_hw_nic_mode in set_nic_type failed\n");
     result = -1;  // the revision read before still decides the type
   }
   const int generation = chip_generation(g_adapter.lastChipRevision);
   if (generation == 0) {
-    std::printf("Unknown Chip Type\n");
+    out_printf("Unknown Chip Type\n");
     return -1;
   }
   g_adapter.nicType = generation;
@@ -66,7 +67,7 @@ int set_nic_type(const DeviceHandle& handle) {
 uint8_t get_chip_revision(const DeviceHandle& handle) {
   HardwareInfo info;
   if (get_hw_nic_mode(handle, &info)) return info.chipRevision;
-  std::printf("get_hw_nic_mode in get_chip_revision failed\n");
+  out_printf("get_hw_nic_mode in get_chip_revision failed\n");
   return 0;
 }
 
@@ -75,7 +76,7 @@ void get_efuse_id(const DeviceHandle& handle, uint64_t* id) {
   if (get_hw_nic_mode(handle, &info)) {
     *id = info.efuseId;
   } else {
-    std::printf("get_efuse_nic_id in get_efuse_id failed\n");
+    out_printf("get_efuse_nic_id in get_efuse_id failed\n");
   }
-  std::printf("Efuse ID    \t\t   : 0x%016llx\n", static_cast<unsigned long long>(*id));
+  out_printf("Efuse ID    \t\t   : 0x%016llx\n", static_cast<unsigned long long>(*id));
 }

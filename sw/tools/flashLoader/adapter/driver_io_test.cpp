@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "sw/tools/flashLoader/adapter/debug_output.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -128,11 +129,11 @@ TEST_F(DriverIoTest, AFailedCallGoesToTheDebuggerNotTheConsole) {
   DeviceHandle handle = handle_on(std::make_unique<RecordingChannel>(0x00040000), &channel);
   channel->failRequests = true;
   DriverRequest request = make_driver_request(kCmdRegisterRead);
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
+  capture_tool_stdout();
+  capture_tool_stderr();
   EXPECT_FALSE(CvDeviceIoControl(handle, &request));
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured_tool_stdout(), "");
+  EXPECT_EQ(captured_tool_stderr(), "");
   EXPECT_EQ(driver_last_error(), platform::kErrorGenFailure);
   EXPECT_EQ(g_debugLines, std::vector<std::string>{"CV_FAILURE: CvDeviceIoControl\n"});
 

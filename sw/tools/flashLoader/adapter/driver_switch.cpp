@@ -12,6 +12,7 @@
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ StepOutcome change_state(const platform::DeviceRef& device, platform::StateChang
   if (r.paramsError != platform::kErrorSuccess || r.installerError != platform::kErrorSuccess)
     return StepOutcome::Failed;
   if (r.installFlags & (platform::kDiNeedRestart | platform::kDiNeedReboot)) {
-    std::printf("You must restart your computer for these changes to take effect.\n");
+    out_printf("You must restart your computer for these changes to take effect.\n");
     return StepOutcome::Failed;
   }
   return StepOutcome::Done;
@@ -60,7 +61,7 @@ bool listed(size_t index) { return index < kAdapterDeviceMax && !g_adapter_devic
 
 int switch_to_quiescent() {
   for (size_t i = 0; listed(i); ++i) {
-    std::printf("Disabling devices\n");
+    out_printf("Disabling devices\n");
     if (disable(g_adapter_devices[i]) == StepOutcome::Failed) return 0;
   }
   if (enable(g_adapter_devices[0]) == StepOutcome::Failed) return 0;
@@ -71,7 +72,7 @@ int switch_to_quiescent() {
 int switch_to_normal() {
   if (disable(g_adapter_devices[0]) == StepOutcome::Failed) return 0;
   for (size_t i = 0; listed(i); ++i) {
-    std::printf("Enabling devices\n");
+    out_printf("Enabling devices\n");
     if (enable(g_adapter_devices[i]) == StepOutcome::Failed) return 0;
   }
   return 1;
@@ -88,11 +89,11 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
       *driverKey = instance.driverKey;
       if (mode == kDriverModeQuiescent) {
         if (registry.setValue(instance.key, "LoadFirmware", quiescentValue()) != platform::kErrorSuccess) {
-          std::printf("RegSetValueEx failed\n");
+          out_printf("RegSetValueEx failed\n");
           return written = false;
         }
       } else if (registry.deleteValue(instance.key, "LoadFirmware") != platform::kErrorSuccess) {
-        std::printf("RegDeleteValue failed\n");
+        out_printf("RegDeleteValue failed\n");
         return written = false;
       }
     }
@@ -105,12 +106,12 @@ int switch_driver_mode(int mode, const std::string& connectionName) {
   PortLookup found;
   if (!lookup_port_devices(connectionName, &found)) return 0;
   if (!Read_Write_Registry(found.instanceIds, mode, &found.driverKey)) {
-    std::printf("Read_Write_Registry Failed Line:%d\n", __LINE__);
+    out_printf("Read_Write_Registry Failed Line:%d\n", __LINE__);
     return 0;
   }
   clear_adapter_devices();
   if (!FindDevice(found.devices, found.driverKey) || !listed(0)) {
-    std::printf("FindDevice Failed\n");
+    out_printf("FindDevice Failed\n");
     return 0;
   }
   return mode == kDriverModeQuiescent ? switch_to_quiescent() : switch_to_normal();
@@ -125,6 +126,6 @@ int cv_driver_quiescent_mode(const std::string& connectionName) {
   // functions disabled is worse than one switch too many.
   int normal = switch_driver_mode(kDriverModeNormal, connectionName);
   if (quiescent && normal) return 0;
-  std::printf("cv_driver_quiescent_mode failed \n");
+  out_printf("cv_driver_quiescent_mode failed \n");
   return kExitGeneralFailure;
 }

@@ -11,6 +11,7 @@
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ class DriverSwitchTest : public ::testing::Test {
 
   template <typename F>
   static std::string printed(F run) {
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     run();
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    return captured_tool_stdout();
   }
 
   void reboot_on_state_change() {

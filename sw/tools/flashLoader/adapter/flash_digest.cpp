@@ -10,6 +10,7 @@
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "romimage/flash_layout.h"
 #include "romimage/md5_table.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr uint32_t kErasedWord = 0xFFFFFFFF;
 constexpr uint32_t kUnsealedWords = FlashLayout::kUserArea + UserArea::kProductWord;  // 0x410 and 0x414
 
 void print_digest(const platform::Md5Digest& digest) {
-  for (uint8_t byte : digest) std::printf("%02X", byte);
+  for (uint8_t byte : digest) out_printf("%02X", byte);
 }
 
 }  // namespace
@@ -45,15 +46,15 @@ bool hash_sector_words(SectorWords words, uint32_t sectorOffset, bool unsealedAs
   platform::WinError error = platform::kErrorSuccess;
   std::unique_ptr<platform::Md5Hash> hash = platform::host().crypto().beginMd5(&error);
   if (!hash) {
-    std::printf("CryptAcquireContext failed: %d\n", static_cast<int>(error));
+    out_printf("CryptAcquireContext failed: %d\n", static_cast<int>(error));
     return false;
   }
   if (!hash->update(hashed.data(), hashed.size() * sizeof(uint32_t), &error)) {
-    std::printf("CryptHashData failed: %d\n", static_cast<int>(error));
+    out_printf("CryptHashData failed: %d\n", static_cast<int>(error));
     return false;
   }
   if (!hash->finish(digest, &error)) {
-    std::printf("CryptGetHashParam failed: %d\n", static_cast<int>(error));
+    out_printf("CryptGetHashParam failed: %d\n", static_cast<int>(error));
     return false;
   }
   return true;
@@ -95,16 +96,16 @@ int check_sector(const DeviceHandle& handle, uint32_t sector) {
       computed == stored)
     return 0;
 
-  std::fprintf(stderr, "Error in MD5 of flash sector %d\n read     ", static_cast<int>(sector));
-  std::fflush(stderr);
+  err_printf("Error in MD5 of flash sector %d\n read     ", static_cast<int>(sector));
+  flush_err();
   print_digest(stored);
-  std::printf("\n");
-  std::fflush(stdout);
-  std::fprintf(stderr, " expected ");
-  std::fflush(stderr);
+  out_printf("\n");
+  flush_out();
+  err_printf(" expected ");
+  flush_err();
   print_digest(computed);
-  std::printf("\n");
-  std::fflush(stdout);
+  out_printf("\n");
+  flush_out();
   return kMd5Mismatch;
 }
 
@@ -114,7 +115,7 @@ int flash_self_test(const DeviceHandle& handle) {
   for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
     if (sector == sector61 && rom_fast_read(handle) == 0) continue;
     if (check_sector(handle, sector) != 0) {
-      std::fprintf(stderr, " Error in MD5 of sector %d of flash\n", static_cast<int>(sector));
+      err_printf(" Error in MD5 of sector %d of flash\n", static_cast<int>(sector));
       result = kMd5Mismatch;
     }
   }

@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 int read_words(const DeviceHandle& handle, uint32_t offset, std::span<uint32_t> words) {
   if (take_rom_lock(handle) != 0) {
@@ -49,7 +50,7 @@ int rom_fast_read(const DeviceHandle& handle) {
     if (lock.held()) read = read_flash_word(handle, burnkit::FlashLayout::kSector61, &word);
   }
   if (read != 0) {
-    std::printf("rom_fast_read failed\n");
+    out_printf("rom_fast_read failed\n");
     return -1;
   }
   return word != 0 ? 1 : 0;

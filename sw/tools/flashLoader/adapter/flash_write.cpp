@@ -8,6 +8,7 @@
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -48,6 +49,6 @@ int erase_sector(const DeviceHandle& handle, uint32_t offset) {
   RomLockHold lock(handle);
   if (!lock.held()) return -1;
   const int result = sector_erase(handle, offset);
-  if (result != 0) std::printf("\nRom Erase Sector wait failed!!!\n");
+  if (result != 0) out_printf("\nRom Erase Sector wait failed!!!\n");
   return result;
 }

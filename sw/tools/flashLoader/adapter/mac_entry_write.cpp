@@ -14,6 +14,7 @@
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool acceptable_mac(const MacAddress& mac) {
   if (mac[0] & 1) reason = "Bit [0] of the first byte must be '0'";
   else if (std::all_of(mac.begin(), mac.end(), [](uint8_t b) { return b == 0; })) reason = "All 0's not allowed";
   if (!reason) return true;
-  std::fprintf(stderr, "Invalid MAC Address. %s.\n", reason);
+  err_printf("Invalid MAC Address. %s.\n", reason);
   return false;
 }
 
@@ -46,18 +47,18 @@ int rewrite_board_sector(const DeviceHandle& handle, const BoardSectorAreas& are
     if (!lock.held()) return kFlashWriteFailed;
     if (write_flash_words(handle, FlashLayout::kUserArea, areas.userArea, true) != 0) return kFlashWriteFailed;
     if (write_flash_words(handle, FlashLayout::kVnicArea, areas.vnicArea, true) != 0) {
-      std::fprintf(stderr, "Failed vprop area restore\n");
+      err_printf("Failed vprop area restore\n");
       result = kFlashWriteFailed;
     }
   }
   if (write_vpd_area(handle, std::span<const uint32_t, kVpdAreaWords>(areas.vpdArea.data(), kVpdAreaWords)) != 0) {
-    std::fprintf(stderr, "Failed to restore VPD area\n");
+    err_printf("Failed to restore VPD area\n");
     result = kFlashWriteFailed;
   }
   RomLockHold lock(handle);
   if (!lock.held()) return -1;
   if (write_flash_words(handle, FlashLayout::kFeatureArea, areas.featureArea, true) != 0) {
-    std::fprintf(stderr, "Failed to restore feature area\n");
+    err_printf("Failed to restore feature area\n");
     return kFlashWriteFailed;
   }
   return result;
@@ -84,7 +85,7 @@ int write_and_check(const DeviceHandle& handle, uint32_t slot, const BoardSector
 int mac_entry_write(const DeviceHandle& handle, uint32_t slot, const MacAddress& mac) {
   uint32_t boardType = 0;
   if (read_board_type(handle, &boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype\n");
+    err_printf("Cannot get boardtype\n");
     return kExitGeneralFailure;
   }
   if (slot >= kMacSlotCount) return -1;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -13,10 +14,10 @@ const bool kReset = register_state_reset([] { g_last_percent = 0; });
 
 void show_progress(int percent) {
   if (percent != g_last_percent) {
-    std::printf("\r %3.3d%% ", percent);
+    out_printf("\r %3.3d%% ", percent);
     g_last_percent = percent;
   }
-  std::fflush(stdout);
+  flush_out();
 }
 
 void show_progress_of(size_t done, size_t total) {
@@ -25,8 +26,8 @@ void show_progress_of(size_t done, size_t total) {
 
 void finish_progress(int percent) {
   show_progress(percent);
-  std::printf(" - DONE\n");
-  std::fflush(stdout);
+  out_printf(" - DONE\n");
+  flush_out();
 }
 
 int last_progress_shown() { return g_last_percent; }

@@ -3,16 +3,17 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/adapter/driver_io.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
-void print_read_call_failed() { std::printf("IO CONTROL FAILED = 0x%x \n", driver_last_error()); }
+void print_read_call_failed() { out_printf("IO CONTROL FAILED = 0x%x \n", driver_last_error()); }
 
 void print_write_call_failed() {
-  std::printf("ERROR cvm_ppd_write ioctl failed ret = %d \n", static_cast<int>(driver_last_error()));
+  out_printf("ERROR cvm_ppd_write ioctl failed ret = %d \n", static_cast<int>(driver_last_error()));
 }
 
 uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg) {
   if (!handle) {
-    std::printf("cvm_ppd_read:device handle null\n");
+    out_printf("cvm_ppd_read:device handle null\n");
     return 0;
   }
   DriverRequest request = make_driver_request(kCmdRegisterRead);
@@ -27,7 +28,7 @@ uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg) {
 
 int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
   if (!handle) {
-    std::printf("cvm_ppd_write:device handle null\n");
+    out_printf("cvm_ppd_write:device handle null\n");
     return -1;
   }
   return send_word_write(handle, kCmdRegisterWrite, reg, value);

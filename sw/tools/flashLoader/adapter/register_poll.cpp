@@ -5,6 +5,7 @@
 #include "sw/tools/flashLoader/adapter/driver_io.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 PollLimits g_poll_limits;
 
@@ -16,7 +17,7 @@ const bool kReset = register_state_reset([] { g_poll_limits = PollLimits{}; });
 
 uint32_t RegisterPoll::read() {
   if (!handle_) {
-    if (!failureReported_) std::printf("cvm_ppd_read:device handle null\n");
+    if (!failureReported_) out_printf("cvm_ppd_read:device handle null\n");
     failureReported_ = true;
     return 0;
   }

@@ -6,6 +6,7 @@
 #include "sw/tools/flashLoader/adapter/flash_controller.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -46,6 +47,6 @@ int check_flash_writes_enabled(const DeviceHandle& handle) {
   run_instruction(handle, kSpiWriteDisable);
   if (int read = read_status_locked(handle, &status); read != 0) return read;
   if (!(status & kFlashStatusWriteDisable)) return 0;
-  std::fprintf(stderr, "Flash writes are disabled on this board!!!\n");
+  err_printf("Flash writes are disabled on this board!!!\n");
   return kExitGeneralFailure;
 }

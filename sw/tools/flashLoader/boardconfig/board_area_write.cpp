@@ -14,6 +14,7 @@
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/adapter/stage_output.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -24,15 +25,15 @@ constexpr int kLastStage = 14;
 
 int read_kept_areas(const DeviceHandle& handle, BoardSectorAreas* areas) {
   if (read_area(handle, FlashLayout::kVpdArea, FlashLayout::kVpdAreaSize / 4, &areas->vpdArea) != 0) {
-    std::fprintf(stderr, "Failed reading vpd area\n");
+    err_printf("Failed reading vpd area\n");
     return kSettingReadFailed;
   }
   if (read_area(handle, FlashLayout::kUserArea, FlashLayout::kUserAreaSize / 4, &areas->userArea) != 0) {
-    std::fprintf(stderr, "Failed reading user area\n");
+    err_printf("Failed reading user area\n");
     return kSettingReadFailed;
   }
   if (read_area(handle, FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize / 4, &areas->featureArea) != 0) {
-    std::fprintf(stderr, "Failed reading feature area\n");
+    err_printf("Failed reading feature area\n");
     return kSettingReadFailed;
   }
   return 0;
@@ -43,11 +44,11 @@ int write_under_lock(const DeviceHandle& handle, uint32_t offset, std::span<cons
                      const char* failureLine, void (*progress)(size_t, size_t) = nullptr) {
   RomLockHold lock(handle);
   if (!lock.held()) {
-    std::fprintf(stderr, "Failed to acquire rom lock\n");
+    err_printf("Failed to acquire rom lock\n");
     return kFlashLockNotTaken;
   }
   if (write_flash_words(handle, offset, words, true, progress) != 0) {
-    std::fprintf(stderr, "%s", failureLine);
+    err_printf("%s", failureLine);
     return kFlashWriteFailed;
   }
   return 0;
@@ -65,7 +66,7 @@ int write_board_areas(const DeviceHandle& handle, std::span<const uint8_t> area,
 
   UnprotectedFlash unprotected(handle);
   if (erase_sector(handle, FlashLayout::kBoardSector) != 0) {
-    std::fprintf(stderr, "Failed clearing user sector\n");
+    err_printf("Failed clearing user sector\n");
     return kSettingRewriteFailed;
   }
   show_stage(8, kLastStage, "User area");
@@ -76,7 +77,7 @@ int write_board_areas(const DeviceHandle& handle, std::span<const uint8_t> area,
 
   show_stage(9, kLastStage, "VPD area");
   if (write_vpd_area(handle, std::span<const uint32_t, kVpdAreaWords>(areas.vpdArea.data(), kVpdAreaWords)) != 0) {
-    std::fprintf(stderr, "Failed to restore VPD area\n");
+    err_printf("Failed to restore VPD area\n");
     if (result == 0) result = kFlashWriteFailed;
   }
   const int property = write_under_lock(handle, FlashLayout::kVnicArea, propertyWords, "Failed to update property area\n");
@@ -87,7 +88,7 @@ int write_board_areas(const DeviceHandle& handle, std::span<const uint8_t> area,
   if (result == 0) result = feature;
 
   if (refresh_board_sector_digest(handle) != 0) {
-    std::fprintf(stderr, "Failed to update md5\n");
+    err_printf("Failed to update md5\n");
     if (result == 0) result = kBoardDigestFailed;
   }
   return result;

@@ -12,6 +12,7 @@
 #include "sw/tools/flashLoader/boardconfig/hardware_flags.h"
 #include "sw/tools/flashLoader/boardconfig/mac_repair.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -47,21 +48,21 @@ void print_register_mac(const DeviceHandle& handle, uint32_t port, const UserAre
   const uint32_t u = cvm_ppd_read(handle, (even ? kEvenPortMacLow : kOddPortMacLow) + 6 * port);
   const uint32_t v = cvm_ppd_read(handle, (even ? kEvenPortMacHigh : kOddPortMacHigh) + 6 * port);
   if (u == 0xFFFFFFFF || v == 0xFFFFFFFF) {
-    std::printf("MAC Addr                   : ");
+    out_printf("MAC Addr                   : ");
     print_mac_bytes(record.mac(even ? 0 : 1));
-    std::printf("\n");
+    out_printf("\n");
     return;
   }
   const MacAddress mac = even ? MacAddress{byte_of(v, 8), byte_of(v, 0), byte_of(u, 24), byte_of(u, 16),
                                            byte_of(u, 8), byte_of(u, 0)}
                               : MacAddress{byte_of(v, 24), byte_of(v, 16), byte_of(v, 8), byte_of(v, 0),
                                            byte_of(u, 24), byte_of(u, 16)};
-  std::printf("MAC Addr                   : %02X:%02X:%02X:%02X:%02X:%02X\n", mac[0], mac[1], mac[2], mac[3], mac[4],
+  out_printf("MAC Addr                   : %02X:%02X:%02X:%02X:%02X:%02X\n", mac[0], mac[1], mac[2], mac[3], mac[4],
               mac[5]);
 }
 
 void print_version(const char* label, const VersionTriple& v) {
-  std::printf("%s : %d.%d.%d\n", label, static_cast<int>(v.major), static_cast<int>(v.minor),
+  out_printf("%s : %d.%d.%d\n", label, static_cast<int>(v.major), static_cast<int>(v.minor),
               static_cast<int>(v.build));
 }
 
@@ -80,14 +81,14 @@ VersionTriple driver_version(const DeviceHandle& handle) {
 void print_hardware_flags(const UserAreaRecord& record) {
   const uint32_t flags = record.word(UserArea::kHardwareFlags);
   if ((flags & kHardwareFlagsWritten) && flags != kHardwareFlagsErased)
-    std::printf("Hardware Flags             : set to %d\n", static_cast<int>(flags & 3));
+    out_printf("Hardware Flags             : set to %d\n", static_cast<int>(flags & 3));
   else
-    std::printf("Hardware Flags             : uninitialized\n");
+    out_printf("Hardware Flags             : uninitialized\n");
 }
 
 int user_area_or_report(const DeviceHandle& handle, UserAreaRecord* record) {
   const int read = read_user_area(handle, record);
-  if (read != 0) std::fprintf(stderr, "Failed to get board information.\n");
+  if (read != 0) err_printf("Failed to get board information.\n");
   return read;
 }
 
@@ -95,13 +96,13 @@ int user_area_or_report(const DeviceHandle& handle, UserAreaRecord* record) {
 
 int board_report(const DeviceHandle& handle, uint32_t port) {
   const BoardFacts facts = read_board_facts(handle);
-  std::printf("Board Type                 : 0x%x (%s)\n", facts.boardType, subsystem_board_name(facts.subsystem));
+  out_printf("Board Type                 : 0x%x (%s)\n", facts.boardType, subsystem_board_name(facts.subsystem));
   const uint8_t revision = get_chip_revision(handle);
-  std::printf("Board Chip Rev             : %s\n", chip_revision_name(revision));
+  out_printf("Board Chip Rev             : %s\n", chip_revision_name(revision));
 
   UserAreaRecord record;
   if (int read = user_area_or_report(handle, &record); read != 0) return read;
-  std::printf("Serial Id                  : %s\n", record.shownSerialNumber().c_str());
+  out_printf("Serial Id                  : %s\n", record.shownSerialNumber().c_str());
   if (g_adapter.nicType == 3) {
     uint64_t efuse = 0;
     get_efuse_id(handle, &efuse);
@@ -115,11 +116,11 @@ int board_report(const DeviceHandle& handle, uint32_t port) {
   if (board_type_has(facts.boardType, kMacRegisters)) {
     print_register_mac(handle, port, record);
   } else if (port < facts.portCount) {
-    std::printf("MAC Addr %d                 : ", static_cast<int>(port));
+    out_printf("MAC Addr %d                 : ", static_cast<int>(port));
     print_mac_bytes(record.mac(mac_slot_of_port(facts.boardType, port)));
-    std::printf("\n");
+    out_printf("\n");
   }
-  std::printf("Subsystem ID               : 0x%8.8x\n", facts.subsystem);
+  out_printf("Subsystem ID               : 0x%8.8x\n", facts.subsystem);
   print_hardware_flags(record);
   return 0;
 }
@@ -127,20 +128,20 @@ int board_report(const DeviceHandle& handle, uint32_t port) {
 int board_summary(const DeviceHandle& handle, const UserAreaRecord& record) {
   uint32_t boardType = 0;
   if (read_board_type(handle, &boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype\n");
+    err_printf("Cannot get boardtype\n");
     return kExitGeneralFailure;
   }
   const uint32_t subsystem = read_subsystem_id(handle);
-  std::printf("Board Type       : %s\n", subsystem_board_name(subsystem));
+  out_printf("Board Type       : %s\n", subsystem_board_name(subsystem));
   const VersionTriple firmware = record.firmwareVersion();
-  std::printf("Firmware Version : %d.%d.%d\n", static_cast<int>(firmware.major), static_cast<int>(firmware.minor),
+  out_printf("Firmware Version : %d.%d.%d\n", static_cast<int>(firmware.major), static_cast<int>(firmware.minor),
               static_cast<int>(firmware.build));
   for (uint32_t port = 0; port < board_port_count(boardType); ++port) {
-    std::printf("MAC Address %d    : ", static_cast<int>(port));
+    out_printf("MAC Address %d    : ", static_cast<int>(port));
     print_mac_bytes(record.mac(mac_slot_of_port(boardType, port)));
-    std::printf("\n");
+    out_printf("\n");
   }
-  std::printf("Serial Number    : %s\n", record.serialNumber().c_str());
+  out_printf("Serial Number    : %s\n", record.serialNumber().c_str());
   return 0;
 }
 

@@ -6,11 +6,12 @@
 #include <cstdlib>
 
 #include "platform/host.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
 std::string read_line() {
-  std::fflush(stdout);
+  flush_out();
   std::string line;
   if (!platform::host().console().readLine(&line)) return {};
   return line;

@@ -8,6 +8,7 @@
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ int rewrite_crbinit_sector(const DeviceHandle& handle, const std::vector<uint32_
 }
 
 int refresh_crbinit_digests(const DeviceHandle& handle) {
-  std::printf("Updating MD5 checksum...\n");
-  std::fflush(stdout);
+  out_printf("Updating MD5 checksum...\n");
+  flush_out();
   // Slot 62 covers the table itself, so it comes after slot 0.
   if (update_sector_digest(handle, 0) != 0) return kExitGeneralFailure;
   if (update_sector_digest(handle, FlashLayout::kBoardSectorNumber) != 0) return kExitGeneralFailure;

@@ -10,6 +10,7 @@
 #include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const char* state(bool enabled) { return enabled ? "Enabled" : "Disabled"; }
 
 int pxe_status(const DeviceHandle& handle, uint32_t port) {
   uint32_t boardType = 0;
-  if (read_board_type(handle, &boardType) != 0) std::fprintf(stderr, "Cannot get boardtype\n");
+  if (read_board_type(handle, &boardType) != 0) err_printf("Cannot get boardtype\n");
   uint32_t mask = 0;
   {
     RomLockHold lock(handle);
@@ -35,9 +36,9 @@ int pxe_status(const DeviceHandle& handle, uint32_t port) {
     if (read_flash_word(handle, FlashLayout::kUserArea + UserArea::kPxeEnable, &mask) != 0) return kFlashNotReadable;
   }
   if (board_type_has(boardType, kBasePxe))
-    std::printf("Base PXE Status            : %s\n", state(port_bit(mask, port)));
+    out_printf("Base PXE Status            : %s\n", state(port_bit(mask, port)));
   else
-    std::printf("PXE Status %d               : %s\n", static_cast<int>(port), state(port_bit(mask, port)));
+    out_printf("PXE Status %d               : %s\n", static_cast<int>(port), state(port_bit(mask, port)));
   return 0;
 }
 
@@ -46,7 +47,7 @@ int wol_status(const DeviceHandle& handle, uint32_t port) {
   if (read_crbinit_entries(handle, &entries) != 0) return kFlashNotReadable;
   const CrbinitEntry* wol = find_crbinit_entry(entries, kCrbinitWolMask);
   if (!wol) return kExitGeneralFailure;
-  std::printf("WOL Status %d               : %s\n", static_cast<int>(port), state(port_bit(wol->value, port)));
+  out_printf("WOL Status %d               : %s\n", static_cast<int>(port), state(port_bit(wol->value, port)));
   return 0;
 }
 
@@ -55,6 +56,6 @@ int ncsi_status(const DeviceHandle& handle) {
   if (read_crbinit_entries(handle, &entries) != 0) return kFlashNotReadable;
   const CrbinitEntry* ncsi = find_crbinit_entry(entries, kCrbinitNcsiSetting);
   if (!ncsi) return kExitGeneralFailure;
-  std::printf("NCSI Status                : %s\n", state((ncsi->value & kNcsiEnabled) == kNcsiEnabled));
+  out_printf("NCSI Status                : %s\n", state((ncsi->value & kNcsiEnabled) == kNcsiEnabled));
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "sw/tools/flashLoader/adapter/board_tables.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -26,16 +27,16 @@ constexpr std::array<std::array<uint32_t, 2>, 2> kParityFunctions = {{{0x0401, 0
 void from_crbinit(const DeviceHandle& handle, FunctionMasks* masks) {
   std::vector<CrbinitEntry> entries;
   if (read_crbinit_entries(handle, &entries) != 0) {
-    std::fprintf(stderr, "\nWARNING: crbinit read problem\n");
-    std::fprintf(stderr, "PCI function enable status unavailable\n");
+    err_printf("\nWARNING: crbinit read problem\n");
+    err_printf("PCI function enable status unavailable\n");
     return;
   }
   for (auto [reg, word] : {std::pair{kCrbinitFunctionMaskLow, &masks->low}, {kCrbinitFunctionMaskHigh, &masks->high}}) {
     if (const CrbinitEntry* entry = find_crbinit_entry(entries, reg)) {
       *word = entry->value;
     } else {
-      std::fprintf(stderr, "\nWARNING: 0x%x absent in crbinit\n", reg);
-      std::fprintf(stderr, "PCI function enable status unavailable\n");
+      err_printf("\nWARNING: 0x%x absent in crbinit\n", reg);
+      err_printf("PCI function enable status unavailable\n");
     }
   }
 }
@@ -45,26 +46,26 @@ void from_crbinit(const DeviceHandle& handle, FunctionMasks* masks) {
 bool read_function_masks(const DeviceHandle& handle, FunctionMasks* masks) {
   std::vector<uint32_t> userArea;
   if (read_area(handle, FlashLayout::kUserArea, FlashLayout::kUserAreaSize / 4, &userArea) != 0) {
-    std::fprintf(stderr, "Failed to get PCI function mask.\n");
+    err_printf("Failed to get PCI function mask.\n");
     return false;
   }
   masks->low = userArea[UserArea::kFunctionMaskLow / 4];
   masks->high = userArea[UserArea::kFunctionMaskHigh / 4];
   if (masks->low == kErased || masks->high == kErased) {
-    std::printf("\nWARNING: user area does not have function masks set\n");
-    std::printf("WARNING: obtaining function masks from crbinit area\n");
-    std::fflush(stdout);
+    out_printf("\nWARNING: user area does not have function masks set\n");
+    out_printf("WARNING: obtaining function masks from crbinit area\n");
+    flush_out();
     from_crbinit(handle, masks);
   }
   return true;
 }
 
 void print_function_masks(const FunctionMasks& masks) {
-  std::printf("\nPCIE Setup Register  : 0x%x\n", masks.low);
-  std::printf("PCIE Setup2 Register : 0x%x\n\n", masks.high);
+  out_printf("\nPCIE Setup Register  : 0x%x\n", masks.low);
+  out_printf("PCIE Setup2 Register : 0x%x\n\n", masks.high);
   for (int f = 0; f < 8; ++f) {
     const uint32_t word = f < 4 ? masks.low : masks.high;
-    std::printf("Function %d : %s\n", f, (word >> (2 * (f % 4))) & 1 ? "Enabled" : "Disabled");
+    out_printf("Function %d : %s\n", f, (word >> (2 * (f % 4))) & 1 ? "Enabled" : "Disabled");
   }
 }
 
@@ -86,7 +87,7 @@ FunctionMasks derive_function_masks(const FunctionMasks& old, const std::array<u
     if (count >= 3) masks.high |= pairs[0];
     if (count >= 4) masks.high |= pairs[1];
     if (parity == 0 && count == 0 && (masks.low & kFunction0ExpansionRom))
-      std::printf("\nWARNING: Function 0 Expansion ROM will not work\n");
+      out_printf("\nWARNING: Function 0 Expansion ROM will not work\n");
   }
   return masks;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sw/tools/flashLoader/boardconfig/vnic_area.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -42,9 +43,9 @@ TEST(FunctionMasksTest, OnlyTheKeptBitsOfTheOldMasksSurvive) {
 
 TEST(VnicAreaTest, AnInactiveAreaShowsItsHeaderAndSkipsTheRest) {
   const std::vector<uint8_t> erased(kInactiveVnicAreaUnits * kVnicUnitBytes, 0xFF);
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   print_vnic_area(erased);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(captured_tool_stdout(),
             "\nvNIC header magic  : 0xffff => vNIC INACTIVE\nvNIC header #vnics : 65535\n"
             "vNIC header #blocks: 65535\nvNIC header size   : 524280\n\tWARNING: assuming 1 block only\n"
             "\nvNIC descriptor type           : 255\nvNIC descriptor start vnic#    : 65535\n"
@@ -59,9 +60,9 @@ TEST(VnicAreaTest, ABlockCountAboveEightShowsEightAndNoneBeyondTheArea) {
   vnics[1].vlan = 0x64;
   std::vector<uint8_t> area = build_vnic_area(vnics);
   area[15] = 20;  // the descriptor claims 20 vNICs; the bytes hold two
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   print_vnic_area(area);
-  const std::string out = ::testing::internal::GetCapturedStdout();
+  const std::string out = captured_tool_stdout();
   EXPECT_NE(out.find("\tWARNING: assuming #vnics in block: 8\n"), std::string::npos);
   EXPECT_NE(out.find("\nvNIC 1 VLAN : 0x0064 \n"), std::string::npos);
   EXPECT_EQ(out.find("vNIC 2 port"), std::string::npos);

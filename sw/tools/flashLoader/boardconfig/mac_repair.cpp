@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void repair_extra_mac_slots(const DeviceHandle& handle, uint32_t boardType, User
   const MacAddress first = record->mac(kFirstExtraSlot);
   if (!std::all_of(first.begin(), first.end(), [](uint8_t b) { return b == 0xFF; })) return;
 
-  std::printf("Updating Halyard MAC addresses\n");
+  out_printf("Updating Halyard MAC addresses\n");
   const MacAddress base = record->mac(0);
   for (const ExtraSlot& extra : kExtraSlots) {
     const MacAddress mac = derived_mac(base, extra.add);

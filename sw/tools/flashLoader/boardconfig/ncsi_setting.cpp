@@ -8,6 +8,7 @@
 #include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr uint32_t kNcsiOn = 0x9C51;
 
 int set_ncsi(const DeviceHandle& handle, bool on) {
   if (!subsystem_has(read_subsystem_id(handle), kNcsi)) return kSettingNotSupported;
-  std::printf("%s NCSI .......\n", on ? "Enabling" : "Disabling");
+  out_printf("%s NCSI .......\n", on ? "Enabling" : "Disabling");
 
   std::vector<uint32_t> sector;
   if (read_crbinit_sector(handle, &sector) != 0) return kSettingReadFailed;

@@ -4,20 +4,21 @@
 
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 bool print_programmed_macs(const DeviceHandle& handle) {
   UserAreaRecord record;
   if (read_user_area(handle, &record) != 0) {
-    std::fprintf(stderr, "Failed to get MAC information.\n");
+    err_printf("Failed to get MAC information.\n");
     return false;
   }
-  std::printf("\n");
+  out_printf("\n");
   for (uint32_t slot = 0; slot < burnkit::UserArea::kMacSlotCount; ++slot) {
     const MacAddress mac = record.mac(slot);
     if (mac[0] == 0xFF) continue;
-    std::printf("Programmed MAC Address %d    : ", static_cast<int>(slot));
+    out_printf("Programmed MAC Address %d    : ", static_cast<int>(slot));
     print_mac_bytes(mac);
-    std::printf("\n");
+    out_printf("\n");
   }
   return true;
 }

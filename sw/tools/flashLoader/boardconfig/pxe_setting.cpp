@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ int write_new_mask(const DeviceHandle& handle, uint32_t mask, bool on) {
   if (on) return rewrite_user_area_word(handle, UserArea::kPxeEnable, mask);
   // Clearing a bit needs no erase.
   if (write_pxe_word(handle, mask) != 0) {
-    std::fprintf(stderr, "Failed to write pxe_enable flag\n");
+    err_printf("Failed to write pxe_enable flag\n");
     return kPxeWordWriteFailed;
   }
   return 0;

@@ -1,8 +1,9 @@
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 void report_rewrite_failure(const char* failureLine) {
-  std::fprintf(stderr, "%s", failureLine);
-  std::fprintf(stderr, "Flash may be corrupted...\n");
+  err_printf("%s", failureLine);
+  err_printf("Flash may be corrupted...\n");
 }

@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/board_tables.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -71,5 +72,5 @@ uint32_t mac_slot_of_port(uint32_t boardType, uint32_t port) {
 }
 
 void print_mac_bytes(const MacAddress& mac) {
-  for (size_t i = 0; i < mac.size(); ++i) std::printf("%2.2X%s", mac[i], i + 1 < mac.size() ? ":" : " ");
+  for (size_t i = 0; i < mac.size(); ++i) out_printf("%2.2X%s", mac[i], i + 1 < mac.size() ? ":" : " ");
 }

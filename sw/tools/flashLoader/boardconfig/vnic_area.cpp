@@ -5,6 +5,7 @@
 
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -24,12 +25,12 @@ void print_vnic(std::span<const uint8_t> element, int number) {
   MacAddress mac{};
   std::copy(element.begin(), element.begin() + 6, mac.begin());
   const uint16_t vlan = le16(element, 6);
-  std::printf("\nvNIC %d port : %d\n", number, element[8]);
-  std::printf("vNIC %d MAC  : ", number);
+  out_printf("\nvNIC %d port : %d\n", number, element[8]);
+  out_printf("vNIC %d MAC  : ", number);
   print_mac_bytes(mac);
-  std::printf("\nvNIC %d VLAN : 0x%4.4x %s\n", number, vlan, vlan == 0 ? "(Untagged)" : "");
-  std::printf("vNIC %d txmax: %d\n", number, le16(element, 12));
-  std::printf("vNIC %d txmin: %d\n", number, le16(element, 14));
+  out_printf("\nvNIC %d VLAN : 0x%4.4x %s\n", number, vlan, vlan == 0 ? "(Untagged)" : "");
+  out_printf("vNIC %d txmax: %d\n", number, le16(element, 12));
+  out_printf("vNIC %d txmin: %d\n", number, le16(element, 14));
 }
 
 }  // namespace
@@ -67,11 +68,11 @@ std::vector<uint8_t> build_vnic_area(std::span<const VnicElement> vnics) {
 
 void print_vnic_area(std::span<const uint8_t> area) {
   const VnicHeader header = parse_vnic_header(area);
-  std::printf("\nvNIC header magic  : 0x%x => vNIC %s\n", header.magic, header.active() ? "ACTIVE" : "INACTIVE");
-  std::printf("vNIC header #vnics : %d\n", header.vnics);
-  std::printf("vNIC header #blocks: %d\n", header.blocks);
-  std::printf("vNIC header size   : %d\n", header.units * kVnicUnitBytes);
-  if (header.blocks > 1) std::printf("\tWARNING: assuming 1 block only\n");
+  out_printf("\nvNIC header magic  : 0x%x => vNIC %s\n", header.magic, header.active() ? "ACTIVE" : "INACTIVE");
+  out_printf("vNIC header #vnics : %d\n", header.vnics);
+  out_printf("vNIC header #blocks: %d\n", header.blocks);
+  out_printf("vNIC header size   : %d\n", header.units * kVnicUnitBytes);
+  if (header.blocks > 1) out_printf("\tWARNING: assuming 1 block only\n");
   if (area.size() < kVnicHeaderBytes + kDescriptorBytes) return;
 
   std::span<const uint8_t> descriptor = area.subspan(kVnicHeaderBytes, kDescriptorBytes);
@@ -79,16 +80,16 @@ void print_vnic_area(std::span<const uint8_t> area) {
   const uint32_t elementBytes = le16(descriptor, 2) * kVnicUnitBytes;
   const uint8_t type = descriptor[4];
   uint32_t count = descriptor[7];
-  std::printf("\nvNIC descriptor type           : %d\n", type);
-  std::printf("vNIC descriptor start vnic#    : %d\n", first);
-  std::printf("vNIC descriptor #vnics in block: %d\n", count);
-  std::printf("vNIC descriptor element size   : %d\n", elementBytes);
+  out_printf("\nvNIC descriptor type           : %d\n", type);
+  out_printf("vNIC descriptor start vnic#    : %d\n", first);
+  out_printf("vNIC descriptor #vnics in block: %d\n", count);
+  out_printf("vNIC descriptor element size   : %d\n", elementBytes);
   if (type != kVnicPropertiesType) {
-    std::printf("\tWARNING: unknown property details being skipped\n");
+    out_printf("\tWARNING: unknown property details being skipped\n");
     return;
   }
   if (count > kMaxVnics) {
-    std::printf("\tWARNING: assuming #vnics in block: %d\n", kMaxVnics);
+    out_printf("\tWARNING: assuming #vnics in block: %d\n", kMaxVnics);
     count = kMaxVnics;
   }
   // An element is at least the 16 bytes printed; a size field that says

@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ using burnkit::FlashLayout;
 int read_vnic_header(const DeviceHandle& handle, VnicHeader* header) {
   std::array<uint8_t, kVnicHeaderBytes> bytes{};
   if (read_bytes(handle, bytes, FlashLayout::kVnicArea, false) != 0) {
-    std::fprintf(stderr, "Failed to get header\n");
+    err_printf("Failed to get header\n");
     return kSettingReadFailed;
   }
   *header = parse_vnic_header(bytes);

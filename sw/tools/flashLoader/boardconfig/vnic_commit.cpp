@@ -15,6 +15,7 @@
 #include "sw/tools/flashLoader/boardconfig/vnic_area.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ constexpr uint32_t kCountedPorts = 4;
 // console shows them.
 template <typename... Args>
 bool refuse(const char* format, Args... args) {
-  std::fflush(stdout);
-  std::fprintf(stderr, format, args...);
+  flush_out();
+  err_printf(format, args...);
   return false;
 }
 
@@ -44,7 +45,7 @@ bool read_hex_answer(size_t digits, std::vector<uint8_t>* bytes) {
 }
 
 bool read_port(int vnic, uint32_t portCount, VnicElement* element) {
-  std::printf("\n\nEnter vNIC %d physical port: ", vnic);
+  out_printf("\n\nEnter vNIC %d physical port: ", vnic);
   const std::optional<int> port = read_number_answer();
   if (!port || *port < 0 || static_cast<uint32_t>(*port) >= portCount)
     return refuse("\nERROR: Card supports ports 0 .. %d \n\n", static_cast<int>(portCount) - 1);
@@ -53,7 +54,7 @@ bool read_port(int vnic, uint32_t portCount, VnicElement* element) {
 }
 
 bool read_mac(int vnic, VnicElement* element) {
-  std::printf("Enter vNIC %d MAC (12 hex digits): ", vnic);
+  out_printf("Enter vNIC %d MAC (12 hex digits): ", vnic);
   std::vector<uint8_t> bytes;
   if (!read_hex_answer(kMacDigits, &bytes)) return false;
   const bool group = bytes[0] & 1;
@@ -64,7 +65,7 @@ bool read_mac(int vnic, VnicElement* element) {
 }
 
 bool read_vlan(int vnic, VnicElement* element) {
-  std::printf("Enter vNIC %d VLAN (4 hex digits, 0000 for untagged): ", vnic);
+  out_printf("Enter vNIC %d VLAN (4 hex digits, 0000 for untagged): ", vnic);
   std::vector<uint8_t> bytes;
   if (!read_hex_answer(kVlanDigits, &bytes)) return false;
   element->vlan = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
@@ -73,7 +74,7 @@ bool read_vlan(int vnic, VnicElement* element) {
 
 // A ratio is a 16-bit value: anything else is refused rather than cut.
 bool read_ratio(const char* question, int vnic, uint16_t* ratio) {
-  std::printf(question, vnic);
+  out_printf(question, vnic);
   const std::optional<int> value = read_number_answer();
   if (!value || *value < 0 || *value > 0xFFFF) return refuse("\nERROR: Tx ratio must be a number from 0 to 65535\n\n");
   *ratio = static_cast<uint16_t>(*value);
@@ -122,13 +123,13 @@ bool layout_consistent(const std::vector<VnicElement>& vnics, uint32_t portCount
 }  // namespace
 
 int vnic_commit(const DeviceHandle& handle, uint32_t port) {
-  std::printf("\nvNIC property commit operation:\n");
-  std::printf("PCIE Function Number  : %d\n", static_cast<int>(port));
+  out_printf("\nvNIC property commit operation:\n");
+  out_printf("PCIE Function Number  : %d\n", static_cast<int>(port));
   print_programmed_macs(handle);
   FunctionMasks current;
   if (read_function_masks(handle, &current)) print_function_masks(current);
 
-  std::printf("\nHow many vNICs do you want to configure? ");
+  out_printf("\nHow many vNICs do you want to configure? ");
   const std::optional<int> count = read_number_answer();
   if (count && *count == -1) return vnic_clean(handle);
   if (!count || *count < 1 || *count > static_cast<int>(kMaxVnics)) {
@@ -137,7 +138,7 @@ int vnic_commit(const DeviceHandle& handle, uint32_t port) {
   }
 
   uint32_t boardType = 0;
-  if (read_board_type(handle, &boardType) != 0) std::fprintf(stderr, "Cannot get boardtype\n");
+  if (read_board_type(handle, &boardType) != 0) err_printf("Cannot get boardtype\n");
   const uint32_t portCount = board_port_count(boardType);
   std::vector<VnicElement> vnics;
   if (!read_layout(*count, portCount, &vnics) || !layout_consistent(vnics, portCount)) return kExitGeneralFailure;
@@ -148,12 +149,12 @@ int vnic_commit(const DeviceHandle& handle, uint32_t port) {
   const FunctionMasks masks = derive_function_masks(current, vnics_per_port(vnics), boardType);
   const std::vector<uint8_t> area = build_vnic_area(vnics);
 
-  std::printf("\nWARNING: This will be commited to flash:\n");
+  out_printf("\nWARNING: This will be commited to flash:\n");
   print_vnic_area(area);
   print_function_masks(masks);
-  std::printf("\nWARNING: Do you want to commit to flash? (Y/N) ");
+  out_printf("\nWARNING: Do you want to commit to flash? (Y/N) ");
   if (!read_yes_answer()) {
-    std::printf("Aborting vNIC property commit operation\n");
+    out_printf("Aborting vNIC property commit operation\n");
     return 0;
   }
   return write_board_areas(handle, area, masks);

@@ -8,10 +8,11 @@
 #include "sw/tools/flashLoader/boardconfig/vnic_area_read.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 int vnic_print(const DeviceHandle& handle, uint32_t port) {
-  std::printf("\nvNIC property print operation:\n");
-  std::printf("PCIE Function Number  : %d\n", static_cast<int>(port));
+  out_printf("\nvNIC property print operation:\n");
+  out_printf("PCIE Function Number  : %d\n", static_cast<int>(port));
   VnicHeader header;
   if (int read = read_vnic_header(handle, &header); read != 0) return read;
   std::vector<uint8_t> area(vnic_area_bytes(header));
@@ -21,7 +22,7 @@ int vnic_print(const DeviceHandle& handle, uint32_t port) {
   if (read_function_masks(handle, &masks)) print_function_masks(masks);
 
   if (read_bytes(handle, area, burnkit::FlashLayout::kVnicArea, false) != 0) {
-    std::fprintf(stderr, "Failed to read vprop area\n");
+    err_printf("Failed to read vprop area\n");
     return kSettingReadFailed;
   }
   print_vnic_area(area);

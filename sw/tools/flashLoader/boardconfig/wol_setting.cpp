@@ -9,6 +9,7 @@
 #include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ int find_wol_entry(const DeviceHandle& handle, std::vector<uint32_t>* sector, si
 int enable_wol(const DeviceHandle& handle, uint32_t port) {
   const uint32_t subsystem = read_subsystem_id(handle);
   if (subsystem_has(subsystem, kNoWol)) return kSettingNotSupported;
-  std::printf("Enabling WOL on port %d.......\n", static_cast<int>(port));
+  out_printf("Enabling WOL on port %d.......\n", static_cast<int>(port));
 
   std::vector<uint32_t> sector;
   size_t index = 0;
   if (int found = find_wol_entry(handle, &sector, &index); found != 0) return found;
   const uint32_t bit = 1u << (port % 32);
   if (sector[index] & bit) {
-    std::printf("WOL on port %d is already enabled!\n", static_cast<int>(port));
+    out_printf("WOL on port %d is already enabled!\n", static_cast<int>(port));
     set_live_bit(handle, bit, true);
     return 0;
   }
@@ -52,14 +53,14 @@ int enable_wol(const DeviceHandle& handle, uint32_t port) {
 }
 
 int disable_wol(const DeviceHandle& handle, uint32_t port) {
-  std::printf("Disabling WOL on port %d.......\n", static_cast<int>(port));
+  out_printf("Disabling WOL on port %d.......\n", static_cast<int>(port));
 
   std::vector<uint32_t> sector;
   size_t index = 0;
   if (int found = find_wol_entry(handle, &sector, &index); found != 0) return found;
   const uint32_t bit = 1u << (port % 32);
   if (!(sector[index] & bit)) {
-    std::printf("WOL is already disabled on port %d !\n", static_cast<int>(port));
+    out_printf("WOL is already disabled on port %d !\n", static_cast<int>(port));
     set_live_bit(handle, bit, false);
     return 0;
   }

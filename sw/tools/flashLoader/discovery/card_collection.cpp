@@ -13,6 +13,7 @@
 #include "sw/tools/flashLoader/update/image_load.h"
 #include "sw/tools/flashLoader/update/image_location.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ namespace {
 void collect_offered_version(const DeviceHandle& handle, DiscoveredCard* card) {
   std::string path;
   if (locate_image(kDefaultImageName, &path) != 0) {
-    std::fprintf(stderr, "Failed to locate Corvane NIC binaries\n");
+    err_printf("Failed to locate Corvane NIC binaries\n");
     return;
   }
   burnkit::FlashImage image;
@@ -44,7 +45,7 @@ void collect_card_record(DiscoveredCard* card) {
 
   UserAreaRecord record;
   if (read_user_area(handle, &record) != 0) {
-    std::fprintf(stderr, "Failed to get board information.\n");
+    err_printf("Failed to get board information.\n");
   } else {
     card->serialId = record.shownSerialNumber();
     card->currentVersion = record.firmwareVersion();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ int read_discovery_report(const std::string& fileName, std::vector<std::string>*
   FileHandle file(std::fopen(fileName.c_str(), "r+"));
   if (!file) {
     const int error = errno;
-    std::printf("Please Create the nicdiscovery.xml File before using -u option\n");
-    std::printf("fopen::%s\n", std::strerror(error));
+    out_printf("Please Create the nicdiscovery.xml File before using -u option\n");
+    out_printf("fopen::%s\n", std::strerror(error));
     return -1;
   }
   const std::vector<std::string> lines = read_lines(file.get());

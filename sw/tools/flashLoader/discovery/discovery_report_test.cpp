@@ -13,6 +13,7 @@
 
 #include "sw/tools/flashLoader/discovery/discovery_report_reader.h"
 #include "sw/tools/flashLoader/discovery/discovery_report_writer.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "sw/tools/flashLoader/runstate/tool_version.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::string version_text(const VersionTriple& v) {
 bool is_zero(const VersionTriple& v) { return v.major == 0 && v.minor == 0 && v.build == 0; }
 
 void warn_missing(const char* elementText) {
-  std::printf("Warning: Creating XML file, missing field %s\n", elementText);
+  out_printf("Warning: Creating XML file, missing field %s\n", elementText);
 }
 
 // The address of the port the card was found through: the MAC list is
@@ -109,7 +110,7 @@ const char* discovery_action(const VersionTriple& current, const VersionTriple& 
 int write_discovery_report(const std::string& fileName, const std::vector<DiscoveredCard>& cards) {
   FileHandle file(std::fopen(fileName.c_str(), "w"));
   if (!file) {
-    std::printf("Couldn't open XML file...\n");
+    out_printf("Couldn't open XML file...\n");
     return -1;
   }
   std::FILE* f = file.get();
@@ -119,7 +120,7 @@ int write_discovery_report(const std::string& fileName, const std::vector<Discov
   element(f, "alt_name", "Orland Kestrel-Series Corvane Online Firmware Upgrade Utility for Windows");
   element(f, "version", kToolVersion);
   element(f, "takes_effect", "reboot");
-  std::printf("card_index=%d\n", static_cast<int>(cards.size()));
+  out_printf("card_index=%d\n", static_cast<int>(cards.size()));
   std::fprintf(f, "<devices>\n");
   for (const DiscoveredCard& card : cards) write_device(f, card);
   std::fprintf(f, "</devices>\n");

@@ -25,6 +25,7 @@
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ constexpr size_t kReportAdapterMax = 512;
 // port that is no Corvane port, or the code that ends the run.
 int check_port(const std::string& name, uint32_t* port) {
   const int checked = check_adapter(name, port, g_xml_mode != 0);
-  if (checked == 12) std::fprintf(stderr, "Verifying flash...Failed.\n");
+  if (checked == 12) err_printf("Verifying flash...Failed.\n");
   return checked;
 }
 
@@ -46,7 +47,7 @@ StepResult locate_card(DiscoveredCard* card) {
   if (!lookup_port_driver_key(card->interfaceName, &found)) return kExitGeneralFailure;
   const size_t known = g_port_locations.size();
   if (!FindDevice(found.devices, found.driverKey) || g_port_locations.size() == known) {
-    std::printf("FindDevice Failed\n");
+    out_printf("FindDevice Failed\n");
     return kGoOn;
   }
   card->location = g_port_locations.back();
@@ -70,7 +71,7 @@ StepResult find_cards(std::vector<DiscoveredCard>* cards) {
     if (checked == -1) continue;
     if (checked != 0) return checked;
     if (cv_driver_quiescent_mode(name) != 0) {
-      std::fprintf(stderr, "Clear settings...Failed.\n");
+      err_printf("Clear settings...Failed.\n");
       return 1;
     }
     checked = check_port(name, &port);
@@ -79,7 +80,7 @@ StepResult find_cards(std::vector<DiscoveredCard>* cards) {
 
     DiscoveredCard card;
     if (adapter_identity(adapter_handle(), &card.identity) != 0) {
-      std::fprintf(stderr, "Could not get serial id\n");
+      err_printf("Could not get serial id\n");
       return -1;
     }
     if (already_found(*cards, card.identity)) continue;
@@ -102,7 +103,7 @@ std::vector<AdapterMacs> corvane_ports_with_macs() {
     if (open_adapter(name, &port) == 0) {
       AdapterMacList list;
       if (get_adapter_mac_address(adapter_handle(), &list) != 0) {
-        std::printf("get_adapter_mac_address failed\n");
+        out_printf("get_adapter_mac_address failed\n");
       } else {
         AdapterMacs entry{name, {}};
         for (uint32_t i = 0; i < list.count && i < list.macs.size(); ++i) entry.macs.push_back(list.macs[i]);
@@ -128,7 +129,7 @@ StepResult upgrade_selected_port(const std::string& name, int* result) {
   g_run.port = port;
   if (refuse_32bit_process()) return kExitGeneralFailure;
   *result = upgrade_adapter_flash(name, &g_run.port, g_run.imageName, g_run.versionCheck);
-  if (*result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
+  if (*result != 0) err_printf("Failed to write flash for 'nic' product\n");
   return kGoOn;
 }
 
@@ -159,7 +160,7 @@ StepResult run_discovery(const std::string& fileName) {
   close_adapter();
 
   if (write_discovery_report(fileName, examined) != 0) {
-    std::fprintf(stderr, "Failed to create XML file...\n");
+    err_printf("Failed to create XML file...\n");
     return -1;
   }
   g_run.status = 0;
@@ -169,14 +170,14 @@ StepResult run_discovery(const std::string& fileName) {
 StepResult run_report_upgrade(const std::string& fileName) {
   const std::vector<AdapterMacs> adapters = corvane_ports_with_macs();
   if (adapters.empty()) {
-    std::printf("No Device Found for F/W upgrade.\n");
+    out_printf("No Device Found for F/W upgrade.\n");
     return 1;
   }
   g_xml_mode = 1;
   std::vector<std::string> selection;
   read_discovery_report(fileName, &selection);
   if (selection.empty()) {
-    std::printf("No Device selected for F/W upgrade.\n");
+    out_printf("No Device selected for F/W upgrade.\n");
     return 1;
   }
 

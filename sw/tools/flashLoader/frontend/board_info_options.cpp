@@ -9,6 +9,7 @@
 #include "sw/tools/flashLoader/boardconfig/board_report.h"
 #include "sw/tools/flashLoader/boardconfig/flag_status.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -26,23 +27,23 @@ int run_board_information() {
     if (result != 0) status = result;
     return result;
   };
-  if (record(board_report(handle, g_run.port)) != 0) std::fprintf(stderr, "Failed to get board information\n");
+  if (record(board_report(handle, g_run.port)) != 0) err_printf("Failed to get board information\n");
 
   const uint32_t pxePort = board_type_has(g_run.boardType, kBasePxe) ? g_run.port % 2 : g_run.port;
   if (record(pxe_status(handle, pxePort)) != 0)
-    std::fprintf(stderr, "Failed to get PXE status information for port %d\n", static_cast<int>(pxePort));
+    err_printf("Failed to get PXE status information for port %d\n", static_cast<int>(pxePort));
 
   if (g_adapter.nicType == 3 && !board_type_has(g_run.boardType, kBasePxe) && record(wol_status(handle, g_run.port)) != 0)
-    std::fprintf(stderr, "Failed to get WOL status information for port %d\n", static_cast<int>(g_run.port));
+    err_printf("Failed to get WOL status information for port %d\n", static_cast<int>(g_run.port));
 
   if (g_adapter.nicType == 3 && subsystem_has(read_subsystem_id(handle), kNcsi) && record(ncsi_status(handle)) != 0)
-    std::fprintf(stderr, "Failed to get NCSI status information.\n");
+    err_printf("Failed to get NCSI status information.\n");
   return status;
 }
 
 void run_flash_test() {
-  std::printf("Running Flash Test \n Please be patient...\n");
-  std::fflush(stdout);
+  out_printf("Running Flash Test \n Please be patient...\n");
+  flush_out();
   g_run.status = flash_self_test(adapter_handle());
-  std::printf("FLASH/NVRAM                 %s\n", g_run.status == 0 ? "PASSED" : "FAILED");
+  out_printf("FLASH/NVRAM                 %s\n", g_run.status == 0 ? "PASSED" : "FAILED");
 }

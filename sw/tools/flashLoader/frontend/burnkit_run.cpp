@@ -12,6 +12,7 @@
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ int burnkit_run(int argc, char** argv) {
   }
   prepare_lock_path();
   if (!install_interrupt_handler()) {
-    std::printf("Error in SetConsoleCtrl Signal handling \n");
-    std::fprintf(stderr, "Error in signal registration.\n");
+    out_printf("Error in SetConsoleCtrl Signal handling \n");
+    err_printf("Error in signal registration.\n");
     return -1;
   }
   if (take_instance_lock() != 0) return -1;

@@ -16,6 +16,7 @@
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 #include "sw/tools/flashLoader/update/user_restore.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ int writes_refused() {
 int run_update() {
   if (int refused = writes_refused()) return refused;
   int result = upgrade_adapter_flash(g_run.interfaceName, &g_run.port, g_run.imageName, g_run.versionCheck);
-  if (result != 0) std::fprintf(stderr, "Failed to write flash for 'nic' product\n");
+  if (result != 0) err_printf("Failed to write flash for 'nic' product\n");
   return result;
 }
 
@@ -46,7 +47,7 @@ bool choose_port() { return g_run.portCount == 1 || ask_port_number() == 0; }
 // hardware-flags word.
 bool refused_on_first_generation(const char* line) {
   if (g_adapter.nicType != 2) return false;
-  std::fprintf(stderr, "%s", line);
+  err_printf("%s", line);
   return true;
 }
 
@@ -55,27 +56,27 @@ bool refused_on_first_generation(const char* line) {
 // line), failed.
 struct ChangeLines {
   const char* done;
-  FILE* doneStream;
+  OutputStream doneStream;
   const char* notSupported;
   const char* failed;
 };
 
 int writes_checked(const ChangeLines& lines) {
   const int enabled = check_flash_writes_enabled(adapter_handle());
-  if (enabled != 0) std::fprintf(stderr, "%s", lines.failed);
+  if (enabled != 0) err_printf("%s", lines.failed);
   return enabled;
 }
 
 int reported(int result, const ChangeLines& lines) {
-  if (result == 0) std::fprintf(lines.doneStream, "%s", lines.done);
-  else if (result == kSettingNotSupported && lines.notSupported) std::printf("%s", lines.notSupported);
-  else std::fprintf(stderr, "%s", lines.failed);
+  if (result == 0) stream_printf(lines.doneStream, "%s", lines.done);
+  else if (result == kSettingNotSupported && lines.notSupported) out_printf("%s", lines.notSupported);
+  else err_printf("%s", lines.failed);
   return result;
 }
 
 int run_pxe(bool on) {
-  const ChangeLines lines = on ? ChangeLines{"PXE : Enabled\n", stderr, "PXE Enable is not supported\n", "Failed to enable PXE\n"}
-                               : ChangeLines{"PXE : Disabled\n", stderr, "PXE Disable is not supported\n",
+  const ChangeLines lines = on ? ChangeLines{"PXE : Enabled\n", OutputStream::err, "PXE Enable is not supported\n", "Failed to enable PXE\n"}
+                               : ChangeLines{"PXE : Disabled\n", OutputStream::err, "PXE Disable is not supported\n",
                                              "Failed to disable PXE\n"};
   if (int refused = writes_checked(lines)) return refused;
   if (!choose_port()) return failure_status();
@@ -83,9 +84,9 @@ int run_pxe(bool on) {
 }
 
 int run_ncsi(bool on) {
-  const ChangeLines lines = on ? ChangeLines{"NCSI : Enabled\n", stderr, "NCSI Enable is not supported\n",
+  const ChangeLines lines = on ? ChangeLines{"NCSI : Enabled\n", OutputStream::err, "NCSI Enable is not supported\n",
                                              "Failed to enable NCSI\n"}
-                               : ChangeLines{"NCSI : Disabled\n", stderr, "NCSI Disable is not supported\n",
+                               : ChangeLines{"NCSI : Disabled\n", OutputStream::err, "NCSI Disable is not supported\n",
                                              "Failed to disable NCSI\n"};
   if (int refused = writes_checked(lines)) return refused;
   return reported(set_ncsi(adapter_handle(), on), lines);
@@ -93,8 +94,8 @@ int run_ncsi(bool on) {
 
 int run_wol(bool on) {
   if (refused_on_first_generation("WOL Not Supported on this hardware\n")) return kSettingNotSupported;
-  const ChangeLines lines = on ? ChangeLines{"WOL : Enabled\n", stdout, "WOL Enable not supported\n", "Failed to enable WOL\n"}
-                               : ChangeLines{"WOL : Disabled\n", stdout, nullptr, "Failed to disable WOL\n"};
+  const ChangeLines lines = on ? ChangeLines{"WOL : Enabled\n", OutputStream::out, "WOL Enable not supported\n", "Failed to enable WOL\n"}
+                               : ChangeLines{"WOL : Disabled\n", OutputStream::out, nullptr, "Failed to disable WOL\n"};
   if (int refused = writes_checked(lines)) return refused;
   if (!choose_port()) return failure_status();
   const DeviceHandle handle = adapter_handle();
@@ -103,7 +104,7 @@ int run_wol(bool on) {
 
 int run_hardware_flags() {
   if (refused_on_first_generation("Hardware flags not supported on this hardware\n")) return kSettingNotSupported;
-  const ChangeLines lines{"Hardware flags configuration successful\n", stdout, nullptr,
+  const ChangeLines lines{"Hardware flags configuration successful\n", OutputStream::out, nullptr,
                           "Failed to configure hardware flags\n"};
   const int enabled = check_flash_writes_enabled(adapter_handle());
   return reported(enabled != 0 ? enabled : set_hardware_flags(adapter_handle(), g_run.hwflags), lines);
@@ -115,9 +116,9 @@ int run_deferred_operation(int argc, char** argv, int firstNonOption) {
   const std::string& op = g_run.operation;
   if (op.empty()) return g_run.status;
   if (firstNonOption < argc) {
-    std::printf("non-option elements: ");
-    for (int i = firstNonOption; i < argc; ++i) std::printf("%s ", argv[i]);
-    std::printf("\n");
+    out_printf("non-option elements: ");
+    for (int i = firstNonOption; i < argc; ++i) out_printf("%s ", argv[i]);
+    out_printf("\n");
     return failure_status();
   }
   if (op == kOpUpdate) return run_update();

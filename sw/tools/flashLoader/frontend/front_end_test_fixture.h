@@ -14,6 +14,7 @@
 #include "sw/tools/flashLoader/runstate/state_reset.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 class FrontEndTest : public ::testing::Test {
  protected:
@@ -37,11 +38,11 @@ class FrontEndTest : public ::testing::Test {
 
   static std::string capturedOut() {
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    return captured_tool_stdout();
   }
   static std::string capturedErr() {
     std::fflush(stderr);
-    return ::testing::internal::GetCapturedStderr();
+    return captured_tool_stderr();
   }
 
   corvane_test::Scenario host_;

@@ -15,6 +15,7 @@
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ StepResult open_interface(const char* argument) {
 
   int checked = check_adapter(g_run.interfaceName, &g_run.port, g_xml_mode != 0);
   if (checked == 12) {
-    std::fprintf(stderr, "Verifying flash...Failed.\n");
+    err_printf("Verifying flash...Failed.\n");
     return 12;
   }
   if (checked != 0) return checked;

@@ -2,6 +2,7 @@
 
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ TEST_F(InterfaceOptionTest, APciLocationNamesTheConnectionOfThatPort) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     set_interface_name(std::to_string(c.bus) + ":" + std::to_string(c.device) + "." + std::to_string(c.function));
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_EQ(find_connection_at(c.bus, c.device, c.function), std::nullopt);
     EXPECT_EQ(capturedOut(), "");
     EXPECT_EQ(g_run.interfaceName, c.name);

@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/hostglue/instance_lock.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -15,22 +16,22 @@ constexpr uint32_t kRomSemaphoreRelease = 0x0611C014;
 }  // namespace
 
 bool console_control_handler(platform::ConsoleEvent event) {
-  std::printf("Calling signal Handler, flash_write is [%d]\n", g_flash_write.load());
+  out_printf("Calling signal Handler, flash_write is [%d]\n", g_flash_write.load());
   if (event != platform::ConsoleEvent::CtrlC && event != platform::ConsoleEvent::Close) return false;
   // Held to the end: the process ends with it.
   std::unique_lock<std::mutex> decided(flash_write_decision());
   if (g_flash_write.load() == 1) {
-    std::printf("WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
-    std::fflush(stdout);
+    out_printf("WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
+    flush_out();
     return true;
   }
-  std::printf("Received Signal....Doing a graceful exit\n");
+  out_printf("Received Signal....Doing a graceful exit\n");
   remove_lock_file();
   cvm_ppd_read(adapter_handle(), kRomSemaphoreRelease);
   // The main thread may be anywhere, even waiting for input that holds
   // standard input's lock: flush only the output streams and end at once.
-  std::fflush(stdout);
-  std::fflush(stderr);
+  flush_out();
+  flush_err();
   std::_Exit(-1);
 }
 

@@ -5,6 +5,7 @@
 
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
 #include "sw/tools/flashLoader/runstate/flash_write_phase.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ TEST_F(InterruptHandlerTest, AFlashWriteIsNotInterrupted) {
   useHost();
   g_flash_write.store(1);
   for (platform::ConsoleEvent event : {platform::ConsoleEvent::CtrlC, platform::ConsoleEvent::Close}) {
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_TRUE(console_control_handler(event));
     EXPECT_EQ(capturedOut(),
               "Calling signal Handler, flash_write is [1]\n"
@@ -47,7 +48,7 @@ TEST_F(InterruptHandlerTest, OtherEventsAreLeftToTheSystem) {
   useHost();
   for (platform::ConsoleEvent event :
        {platform::ConsoleEvent::CtrlBreak, platform::ConsoleEvent::Logoff, platform::ConsoleEvent::Shutdown}) {
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_FALSE(console_control_handler(event));
     EXPECT_EQ(capturedOut(), "Calling signal Handler, flash_write is [0]\n");
   }
@@ -58,7 +59,7 @@ TEST_F(InterruptHandlerTest, InstallsTheHandlerOnTheConsole) {
   ASSERT_TRUE(install_interrupt_handler());
   ASSERT_TRUE(host->scriptedConsole().handler());
   g_flash_write.store(1);
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_TRUE(host->scriptedConsole().handler()(platform::ConsoleEvent::CtrlC));
   EXPECT_NE(capturedOut().find("WARNING: Writing in Flash"), std::string::npos);
 }

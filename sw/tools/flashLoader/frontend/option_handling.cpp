@@ -15,6 +15,7 @@
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -36,13 +37,13 @@ bool needs_administrator(int option) {
 }
 
 StepResult invalid_combination() {
-  std::fprintf(stderr, "Invalid combination of options!\n");
+  err_printf("Invalid combination of options!\n");
   return failure_status();
 }
 
 StepResult handle_interface(const OptionScan& scan) {
   if (g_run.optionsSeen != 1) {
-    std::fprintf(stderr, "'-i' or '--interface' must be first option. Ignored\n");
+    err_printf("'-i' or '--interface' must be first option. Ignored\n");
     return 0;
   }
   return open_interface(scan.argument);
@@ -52,7 +53,7 @@ StepResult handle_force() {
   if (g_run.optionsSeen <= 2) {
     g_run.versionCheck = 0;
   } else {
-    std::fprintf(stderr, "'-f' or '--force' must be second option - Ignored\n");
+    err_printf("'-f' or '--force' must be second option - Ignored\n");
   }
   return kGoOn;
 }
@@ -68,7 +69,7 @@ StepResult handle_hwflags(const OptionScan& scan) {
   g_run.operation = kOpHwFlags;
   const char* value = scan.argument;
   if (std::strlen(value) != 1 || value[0] < '0' || value[0] > '3') {
-    std::printf("Invalid value for hwflags\n");
+    out_printf("Invalid value for hwflags\n");
     return 1;
   }
   g_run.hwflags = static_cast<uint32_t>(value[0] - '0');
@@ -84,7 +85,7 @@ StepResult handle_info() {
 // property area.
 StepResult handle_vnic_properties(int option) {
   if (!subsystem_has(read_subsystem_id(adapter_handle()), kVnicArea)) {
-    std::fprintf(stderr, "Invalid option \n");
+    err_printf("Invalid option \n");
     return failure_status();
   }
   // A print or commit that failed must not end the run as a success.
@@ -98,12 +99,12 @@ StepResult handle_missing_argument(const OptionScan& scan) {
     g_run.operation = kOpUpdate;  // the upgrade looks for the default image
     return kGoOn;
   }
-  std::fprintf(stderr, "Be careful...It requires an argument! \n");
+  err_printf("Be careful...It requires an argument! \n");
   return failure_status();
 }
 
 StepResult handle_unknown() {
-  std::fprintf(stderr, "Invalid option \n");
+  err_printf("Invalid option \n");
   print_usage();
   return kExitGeneralFailure;
 }
@@ -112,11 +113,11 @@ StepResult handle_unknown() {
 
 StepResult handle_option(int option, const OptionScan& scan) {
   if (g_run.optionsSeen == 0 && !may_come_first(option)) {
-    std::fprintf(stderr, "'-i' or '--interface' must be first option.\n");
+    err_printf("'-i' or '--interface' must be first option.\n");
     return -1;
   }
   if (needs_administrator(option) && !is_administrator()) {
-    std::printf("\nYou do not have administrative privileges.  Kindly login as Administrator to use burnkit.\n");
+    out_printf("\nYou do not have administrative privileges.  Kindly login as Administrator to use burnkit.\n");
     return -1;
   }
   ++g_run.optionsSeen;

@@ -7,6 +7,7 @@
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/runstate/run_state.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -36,13 +37,13 @@ int ask_port_number() {
   if (g_xml_mode) {
     valid = port_from_text(g_xml_port_text, &port);
   } else {
-    std::printf("Enter the port number[0-%d]:", static_cast<int>(g_run.portCount) - 1);
-    std::fflush(stdout);
+    out_printf("Enter the port number[0-%d]:", static_cast<int>(g_run.portCount) - 1);
+    flush_out();
     std::string line;
     valid = platform::host().console().readLine(&line) && read_decimal(line, &port);
   }
   if (!valid || port < 0 || port >= static_cast<long>(g_run.portCount)) {
-    std::fprintf(stderr, "Invalid port number entered\n");
+    err_printf("Invalid port number entered\n");
     return -1;
   }
   g_run.port = static_cast<uint32_t>(port);

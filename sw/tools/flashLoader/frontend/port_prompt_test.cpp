@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/frontend/port_prompt.h"
 
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ TEST_F(PortPromptTest, AcceptsOnlyAPortOfTheBoard) {
     useHost(c.typed);
     g_run.portCount = 4;
     g_run.port = 9;
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    capture_tool_stdout();
+    capture_tool_stderr();
     EXPECT_EQ(ask_port_number(), c.result);
     EXPECT_EQ(capturedOut(), "Enter the port number[0-3]:");
     EXPECT_EQ(capturedErr(), c.result == 0 ? "" : "Invalid port number entered\n");
@@ -41,8 +42,8 @@ TEST_F(PortPromptTest, ReportModeTakesThePortFromThePortTextWithoutAsking) {
     g_xml_mode = 1;
     g_xml_port_text = c.text;
     g_run.portCount = 2;
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    capture_tool_stdout();
+    capture_tool_stderr();
     EXPECT_EQ(ask_port_number(), c.result);
     EXPECT_EQ(capturedOut(), "");
     EXPECT_EQ(capturedErr(), c.result == 0 ? "" : "Invalid port number entered\n");

@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/frontend/usage_text.h"
 
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -35,14 +36,14 @@ constexpr UsageLine kUsageLines[] = {
 }  // namespace
 
 void print_usage() {
-  std::printf("\nCorvane burnkit version %s built on %s %s\n\n", kToolVersion, __DATE__, __TIME__);
-  std::printf("Usage: burnkit [command-options-and-arguments]\n");
-  std::printf("  where command is:\n");
-  for (const UsageLine& line : kUsageLines) std::printf("%-*s\t\t\t%s\n", line.width, line.option, line.description);
-  std::printf("\nNote: Corvane NIC will be taken offline while flashing process is going on.\n");
+  out_printf("\nCorvane burnkit version %s built on %s %s\n\n", kToolVersion, __DATE__, __TIME__);
+  out_printf("Usage: burnkit [command-options-and-arguments]\n");
+  out_printf("  where command is:\n");
+  for (const UsageLine& line : kUsageLines) out_printf("%-*s\t\t\t%s\n", line.width, line.option, line.description);
+  out_printf("\nNote: Corvane NIC will be taken offline while flashing process is going on.\n");
 }
 
 void print_version() {
-  std::printf("\nCorvane burnkit version %s built on %s %s\n", kToolVersion, __DATE__, __TIME__);
-  std::printf("Report bugs to %s.\n", kSupportContact);
+  out_printf("\nCorvane burnkit version %s built on %s %s\n", kToolVersion, __DATE__, __TIME__);
+  out_printf("Report bugs to %s.\n", kSupportContact);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 std::array<platform::DeviceRef, kAdapterDeviceMax> g_adapter_devices;
 std::vector<PortLocationTexts> g_port_locations;
@@ -41,7 +42,7 @@ int FindDevice(const DeviceList& devices, const std::string& driverKey) {
     break;
   }
   if (!FindOtherDevices(devices, driverKey, bus)) {
-    std::printf("FindOtherDevices Failed\n");
+    out_printf("FindOtherDevices Failed\n");
     return 0;
   }
   return 1;
@@ -54,7 +55,7 @@ int FindOtherDevices(const DeviceList& devices, const std::string& driverKey, in
     platform::WinError error = read_device_text(device, platform::DeviceProperty::Location, &location);
     if (error == platform::kErrorInvalidData) continue;
     if (error != platform::kErrorSuccess) {
-      std::printf("SetupDiGetDeviceRegistryProperty %d Line%d", static_cast<int>(error), __LINE__);
+      out_printf("SetupDiGetDeviceRegistryProperty %d Line%d", static_cast<int>(error), __LINE__);
       return 0;
     }
     int deviceBus = -1, unused = 0;
@@ -63,7 +64,7 @@ int FindOtherDevices(const DeviceList& devices, const std::string& driverKey, in
     error = read_device_text(device, platform::DeviceProperty::Driver, &driver);
     if (error == platform::kErrorInvalidData) continue;
     if (error != platform::kErrorSuccess) {
-      std::printf("SetupDiGetDeviceRegistryProperty %d on Line%d\n", static_cast<int>(error), __LINE__);
+      out_printf("SetupDiGetDeviceRegistryProperty %d on Line%d\n", static_cast<int>(error), __LINE__);
       return 0;
     }
     if (deviceBus != bus) continue;

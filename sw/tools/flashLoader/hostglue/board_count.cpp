@@ -4,6 +4,7 @@
 
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 int g_highest_card_index = -1;
 
@@ -25,7 +26,7 @@ int count_boards() {
     std::string location;
     platform::WinError error = read_device_text(device, platform::DeviceProperty::Location, &location);
     if (error != platform::kErrorSuccess) {
-      std::printf("SetupDiGetDeviceRegistryProperty %d Line%d\n", static_cast<int>(error), __LINE__);
+      out_printf("SetupDiGetDeviceRegistryProperty %d Line%d\n", static_cast<int>(error), __LINE__);
       continue;
     }
     int bus = 0, dev = 0, function = 0;

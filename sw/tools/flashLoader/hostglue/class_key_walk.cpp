@@ -5,13 +5,14 @@
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 int walk_adapter_instances(const ClassWalkMessages& messages,
                            const std::function<bool(const AdapterInstance&)>& visit) {
   platform::Registry& registry = platform::host().registry();
   platform::RegKey classKey;
   if (registry.createKey(kNetClassKeyPath, &classKey) != platform::kErrorSuccess) {
-    std::printf("%s", messages.createFailed);
+    out_printf("%s", messages.createFailed);
     return 0;
   }
   for (uint32_t index = 0;; ++index) {
@@ -19,14 +20,14 @@ int walk_adapter_instances(const ClassWalkMessages& messages,
     platform::WinError error = registry.enumSubkey(classKey, index, &instance.subkey);
     if (error == platform::kErrorNoMoreItems) return 1;
     if (error != platform::kErrorSuccess) {
-      std::printf(messages.enumFailed, static_cast<int>(error), __LINE__);
+      out_printf(messages.enumFailed, static_cast<int>(error), __LINE__);
       return 0;
     }
     if (equal_ignoring_case(instance.subkey, "Properties")) continue;
     error = registry.openKey(platform::regJoin(kNetClassKeyPath, instance.subkey), &instance.key);
     if (error == platform::kErrorFileNotFound) continue;
     if (error != platform::kErrorSuccess) {
-      std::printf(messages.openFailed, static_cast<int>(error), __LINE__);
+      out_printf(messages.openFailed, static_cast<int>(error), __LINE__);
       continue;
     }
     platform::RegValue id;

@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 std::vector<std::string> g_interface_list;
 
@@ -42,7 +43,7 @@ int walk_connections(const WalkMessages& messages,
   platform::Registry& registry = platform::host().registry();
   platform::RegKey network;
   if (registry.createKey(kNetworkKeyPath, &network) != platform::kErrorSuccess) {
-    std::printf("%s", messages.createFailed);
+    out_printf("%s", messages.createFailed);
     return 0;
   }
   for (uint32_t index = 0;; ++index) {
@@ -50,14 +51,14 @@ int walk_connections(const WalkMessages& messages,
     WinError error = registry.enumSubkey(network, index, &component);
     if (error == platform::kErrorNoMoreItems) return 1;
     if (error != platform::kErrorSuccess) {
-      std::printf(messages.enumFailed, static_cast<int>(error), __LINE__);
+      out_printf(messages.enumFailed, static_cast<int>(error), __LINE__);
       return 0;
     }
     platform::RegKey connection;
     error = registry.openKey(platform::regJoin(kNetworkKeyPath, component + "\\Connection"), &connection);
     if (error == platform::kErrorFileNotFound) continue;
     if (error != platform::kErrorSuccess) {
-      std::printf(messages.openFailed, static_cast<int>(error), __LINE__);
+      out_printf(messages.openFailed, static_cast<int>(error), __LINE__);
       continue;
     }
     platform::RegValue name;

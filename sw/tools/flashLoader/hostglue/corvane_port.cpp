@@ -5,6 +5,7 @@
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -24,13 +25,13 @@ bool is_corvane_device_id(const std::string& instanceId) {
 int resolve_corvane_port(const std::string& connectionName, std::string* instanceId) {
   std::string netCfgId;
   if (!Get_NetCfgId(connectionName, &netCfgId)) {
-    std::printf("Get_NetCfgId Failed\n");
+    out_printf("Get_NetCfgId Failed\n");
     return -1;
   }
   if (netCfgId.empty()) return -1;  // no connection of that name
   std::string driverKey;
   if (!Get_Driver_Class(netCfgId, &driverKey)) {
-    std::printf("Get_Driver_Class Failed Line:%d\n", __LINE__);
+    out_printf("Get_Driver_Class Failed Line:%d\n", __LINE__);
     return -1;
   }
   if (driverKey.empty()) return -1;  // no adapter instance behind it
@@ -39,7 +40,7 @@ int resolve_corvane_port(const std::string& connectionName, std::string* instanc
   if (open_net_devices("", &devices) != platform::kErrorSuccess) return -1;
   for (const platform::DeviceRef& device : devices) {
     if (device.instanceId.empty()) {
-      std::printf("devID null!!");
+      out_printf("devID null!!");
       continue;
     }
     std::string driver;

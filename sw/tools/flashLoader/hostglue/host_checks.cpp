@@ -5,6 +5,7 @@
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool running_as_native_process() {
     case platform::Wow64Answer::Native64:
       return true;
     case platform::Wow64Answer::CallFailed:
-      std::fprintf(stderr, "Failed in IsWow64\n");
+      err_printf("Failed in IsWow64\n");
       return false;
     case platform::Wow64Answer::Wow64:
       return false;
@@ -28,7 +29,7 @@ bool running_as_native_process() {
 
 bool refuse_32bit_process() {
   if (running_as_native_process()) return false;
-  std::fprintf(stderr, "Please use x64 bit version of burnkit\n");
+  err_printf("Please use x64 bit version of burnkit\n");
   return true;
 }
 
@@ -38,7 +39,7 @@ int check_free_space() {
   uint64_t freeBytes = 0;
   platform::WinError error = platform::host().system().freeBytes("", &freeBytes);
   if (error != platform::kErrorSuccess) {
-    std::fprintf(stderr, "GetDiskFreeSpaceEx Failed .Errorcode= %d..!\n", static_cast<int>(error));
+    err_printf("GetDiskFreeSpaceEx Failed .Errorcode= %d..!\n", static_cast<int>(error));
     return kExitGeneralFailure;
   }
   return freeBytes < kBackupSpaceNeeded ? kExitGeneralFailure : kExitOk;

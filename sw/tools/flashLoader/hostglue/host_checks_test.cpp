@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/hostglue/host_checks.h"
 
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST_F(HostChecksTest, OnlyANativeProcessMayWriteTheFlash) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.wow64);
     ASSERT_EQ(host_.sim("set", {"wow64", c.wow64}).exitCode, 0u);
-    ::testing::internal::CaptureStderr();
+    capture_tool_stderr();
     EXPECT_EQ(running_as_native_process(), c.native);
     EXPECT_EQ(capturedErr(), c.err);
   }

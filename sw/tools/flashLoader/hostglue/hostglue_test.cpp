@@ -19,6 +19,7 @@
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ class HostGlueTest : public ::testing::Test {
 
   static std::string out() {
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    return captured_tool_stdout();
   }
 
   corvane_test::Scenario host_;
@@ -69,7 +70,7 @@ TEST_F(HostGlueTest, TheInterfaceListHoldsEveryConnectionThatFits) {
   addNetworkKey("{00000000-0000-0000-0000-00000000000C}\\Connection", std::string(100, 'L'), true);
   addNetworkKey("{00000000-0000-0000-0000-00000000000D}\\Connection", std::string(99, 'K'), true);
 
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   ASSERT_EQ(build_interface_list(), 1);
   EXPECT_EQ(out(), "");
   std::vector<std::string> names = g_interface_list;
@@ -99,7 +100,7 @@ TEST_F(HostGlueTest, OnlyCorvanePortsResolveAndNamesCompareWithoutCase) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::string id = "unchanged";
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_EQ(resolve_corvane_port(c.name, &id), c.instanceId.empty() ? -1 : 0);
     EXPECT_EQ(out(), "");
     if (!c.instanceId.empty()) {

@@ -6,6 +6,7 @@
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ CreateResult create_lock_file() {
 }
 
 int report_create_failed() {
-  std::printf("File %s create failed", g_lockPath.c_str());
+  out_printf("File %s create failed", g_lockPath.c_str());
   return -1;
 }
 
@@ -42,10 +43,10 @@ int take_instance_lock() {
   if (created == CreateResult::Created) return 0;
   if (created == CreateResult::Failed) return report_create_failed();
 
-  std::printf("Warning: Either another Corvane tool is already running, or your last session did not close "
+  out_printf("Warning: Either another Corvane tool is already running, or your last session did not close "
               "gracefully.\n");
-  std::printf("Do you want to proceed anyway ? (Y/N) \n");
-  std::fflush(stdout);
+  out_printf("Do you want to proceed anyway ? (Y/N) \n");
+  flush_out();
   platform::Console& console = platform::host().console();
   console.discardPendingInput();
   const int answer = console.readChar();
@@ -57,10 +58,10 @@ int take_instance_lock() {
     return 0;
   }
   if (answer == 'N' || answer == 'n') {
-    std::printf("EXITING....!!\n");
+    out_printf("EXITING....!!\n");
     return -1;
   }
-  std::printf("Wrong choice entered!!\n");
+  out_printf("Wrong choice entered!!\n");
   return -1;
 }
 

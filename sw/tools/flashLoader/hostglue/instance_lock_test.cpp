@@ -5,6 +5,7 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST_F(InstanceLockTest, TakesAFreeLockAndGivesItBack) {
   useHost();
   prepare_lock_path();
   EXPECT_EQ(lock_path(), lockFile());
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(take_instance_lock(), 0);
   EXPECT_EQ(capturedOut(), "");
   EXPECT_TRUE(lockExists());
@@ -51,7 +52,7 @@ TEST_F(InstanceLockTest, AStaleLockIsClearedOnlyByYesAndEnter) {
     leaveStaleLock();
     corvane_test::ScriptedHost* host = useHost(c.input);
     prepare_lock_path();
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_EQ(take_instance_lock(), c.result);
     EXPECT_EQ(capturedOut(), std::string(kQuestion) + c.after);
     // Going on, the run holds a lock file of its own; refusing, the old one stays.
@@ -68,7 +69,7 @@ TEST_F(InstanceLockTest, ALockThatCannotBeCreatedEndsTheRun) {
   std::filesystem::remove_all(host_.dir().tempDir());
   useHost();
   prepare_lock_path();
-  ::testing::internal::CaptureStdout();
+  capture_tool_stdout();
   EXPECT_EQ(take_instance_lock(), -1);
   EXPECT_EQ(capturedOut(), "File " + lockFile() + " create failed");
 }

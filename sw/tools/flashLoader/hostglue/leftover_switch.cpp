@@ -6,6 +6,7 @@
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ int Clean_Registry(const std::vector<std::string>& instanceIds) {
     return true;
   });
   if (!walked) {
-    std::printf("Clean_Registry Failed Line:%d\n", __LINE__);
+    out_printf("Clean_Registry Failed Line:%d\n", __LINE__);
     return 0;
   }
   return result;
@@ -35,7 +36,7 @@ int Clean_Registry(const std::vector<std::string>& instanceIds) {
 int leftover_driver_switch(const std::string& connectionName) {
   std::vector<std::string> ids;
   if (!Get_Instance_Id(connectionName, &ids)) {
-    std::printf("Get_Instance_Id Failed\n");
+    out_printf("Get_Instance_Id Failed\n");
     return 0;
   }
   return Clean_Registry(ids) == 1 ? 1 : 0;

@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
 
 #include <cstdio>
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 int pci_location_of_driver_key(const DeviceList& devices, const std::string& driverKey, int* bus, int* device,
                                int* function) {
@@ -8,14 +9,14 @@ int pci_location_of_driver_key(const DeviceList& devices, const std::string& dri
     std::string driver;
     platform::WinError error = read_device_text(entry, platform::DeviceProperty::Driver, &driver);
     if (error != platform::kErrorSuccess) {
-      std::printf("SetupDiGetDeviceRegistryProperty %d", static_cast<int>(error));
+      out_printf("SetupDiGetDeviceRegistryProperty %d", static_cast<int>(error));
       return 0;
     }
     if (!same_driver_key(driver, driverKey)) continue;
     std::string location;
     error = read_device_text(entry, platform::DeviceProperty::Location, &location);
     if (error != platform::kErrorSuccess) {
-      std::printf("SetupDiGetDeviceRegistryProperty %d", static_cast<int>(error));
+      out_printf("SetupDiGetDeviceRegistryProperty %d", static_cast<int>(error));
       return 0;
     }
     int b = -1, d = -1, f = -1;

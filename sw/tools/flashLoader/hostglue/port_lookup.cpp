@@ -4,16 +4,17 @@
 
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 bool lookup_port_devices(const std::string& connectionName, PortLookup* found) {
   found->instanceIds.clear();
   if (!Get_Instance_Id(connectionName, &found->instanceIds)) {
-    std::printf("Get_Instance_Id Failed\n");
+    out_printf("Get_Instance_Id Failed\n");
     return false;
   }
   found->devices.clear();
   if (open_net_devices("PCI", &found->devices) != platform::kErrorSuccess) {
-    std::printf("SetupDiGetClassDevs Failed\n");
+    out_printf("SetupDiGetClassDevs Failed\n");
     return false;
   }
   return true;
@@ -23,7 +24,7 @@ bool lookup_port_driver_key(const std::string& connectionName, PortLookup* found
   if (!lookup_port_devices(connectionName, found)) return false;
   found->driverKey.clear();
   if (!Read_Registry_XML(found->instanceIds, &found->driverKey)) {
-    std::printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
+    out_printf("Read_Registry_XML Failed Line:%d\n", __LINE__);
     return false;
   }
   return true;

@@ -12,6 +12,7 @@
 #include "sw/tools/flashLoader/boardconfig/crbinit_table.h"
 #include "romimage/byte_order.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -71,18 +72,18 @@ int read_feature_and_vnic_areas(const DeviceHandle& handle, std::span<uint8_t> p
 
   uint32_t header[2] = {};
   if (read_words(handle, FlashLayout::kVnicArea, header) != 0) {
-    std::fprintf(stderr, "Failed vNIC property header access\n");
+    err_printf("Failed vNIC property header access\n");
     return kExitFlashNotReadable;
   }
   const std::optional<uint32_t> vnicBytes = vnic_area_bytes(header[0], header[1]);
   if (!vnicBytes) {
-    std::printf("No vNIC property area in romimage\n");
+    out_printf("No vNIC property area in romimage\n");
     return kExitOk;
   }
-  std::printf("%s", vnicLine);
+  out_printf("%s", vnicLine);
   if (*vnicBytes > 0 &&
       read_bytes(handle, picture.subspan(FlashLayout::kVnicArea, *vnicBytes), FlashLayout::kVnicArea, true) != 0) {
-    std::fprintf(stderr, "Failed vNIC property area access\n");
+    err_printf("Failed vNIC property area access\n");
     return kExitFlashNotReadable;
   }
   *vnicPresent = true;

@@ -8,6 +8,7 @@
 #include "sw/tools/flashLoader/update/flash_backup.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
 #include "sw/tools/flashLoader/update/vpd_update.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace {
 
@@ -45,9 +46,9 @@ TEST(VersionCompare, FirstDifferenceDecidesAndEqualIsNotOlder) {
   for (const Case& c :
        {Case{{4, 0, 593}, {4, 0, 534}, 33}, Case{{4, 0, 534}, {4, 0, 534}, 33}, Case{{4, 0, 500}, {4, 0, 534}, 34},
         Case{{3, 9, 999}, {4, 0, 0}, 34}, Case{{4, 1, 0}, {4, 0, 999}, 33}}) {
-    ::testing::internal::CaptureStdout();
+    capture_tool_stdout();
     EXPECT_EQ(compare_versions(c.other, c.board, VersionSource::backupFile), c.result);
-    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string out = captured_tool_stdout();
     EXPECT_EQ(out.rfind("Firmware version From Board: ", 0), 0u) << out;
     EXPECT_NE(out.find("\nFirmware version From Backup-file: "), std::string::npos) << out;
   }

@@ -4,11 +4,12 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/driver_switch.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 QuiescentEntry enter_quiescent_mode(const std::string& interfaceName, uint32_t* port) {
   close_adapter();
   if (switch_driver_mode(kDriverModeQuiescent, interfaceName) != 1) return QuiescentEntry::switchFailed;
-  std::printf("Driver Loaded in Quiesce mode \n");
+  out_printf("Driver Loaded in Quiesce mode \n");
   if (open_adapter(interfaceName, port) != 0) {
     *port = 0;
     return QuiescentEntry::reopenFailed;

@@ -17,6 +17,7 @@
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -30,14 +31,14 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
   try {
     words.resize(kSectorWords);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "Failed to allocate memory for backup\n");
+    err_printf("Failed to allocate memory for backup\n");
     return kExitOutOfMemory;
   }
   int percent = 0;
   for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
     std::fill(words.begin(), words.end(), 0u);
     if (int read = read_words(handle, sector * FlashLayout::kSectorSize, words); read != 0) {
-      std::fprintf(stderr, "Failed to read flash sector %d. in %s \n", static_cast<int>(sector), caller);
+      err_printf("Failed to read flash sector %d. in %s \n", static_cast<int>(sector), caller);
       return read;
     }
     if (int consumed = consume(sector, words); consumed != 0) return consumed;
@@ -53,7 +54,7 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
 int save_total_flash_backup(const DeviceHandle& handle, const std::string& path) {
   FileHandle file(std::fopen(path.c_str(), "wb"));
   if (!file) {
-    std::fprintf(stderr, "Failed to use %s for flash backup\n", path.c_str());
+    err_printf("Failed to use %s for flash backup\n", path.c_str());
     return kExitFileProblem;
   }
   // The backup holds the board's serial number and MAC addresses.
@@ -63,7 +64,7 @@ int save_total_flash_backup(const DeviceHandle& handle, const std::string& path)
 
   const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
     if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
-      std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
+      err_printf("Failed to write to file %s for backup\n", path.c_str());
       return kExitFileProblem;
     }
     return kExitOk;
@@ -71,7 +72,7 @@ int save_total_flash_backup(const DeviceHandle& handle, const std::string& path)
   if (result != kExitOk) return result;
   // A full disk may show only when the buffered rest is written out.
   if (std::fclose(file.release()) != 0) {
-    std::fprintf(stderr, "Failed to write to file %s for backup\n", path.c_str());
+    err_printf("Failed to write to file %s for backup\n", path.c_str());
     return kExitFileProblem;
   }
   return kExitOk;
@@ -81,7 +82,7 @@ int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
   try {
     flash->assign(FlashLayout::kSize, 0xFF);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "Failed to allocate memory for backup\n");
+    err_printf("Failed to allocate memory for backup\n");
     return kExitOutOfMemory;
   }
   return read_sectors(handle, "read_whole_flash", [&](uint32_t sector, std::span<const uint32_t> words) {

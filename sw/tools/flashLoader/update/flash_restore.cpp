@@ -28,6 +28,7 @@
 #include "sw/tools/flashLoader/update/operator_confirmation.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ int check_serial_number(const UserAreaRecord& flashUserArea, const std::vector<u
   const std::string boardSerial = flashUserArea.serialNumber();
   if (!alphanumeric(boardSerial)) return kExitOk;
   if (boardSerial != picture_serial(picture)) {
-    std::fprintf(stderr, "Wrong Backup Romimage!!\n");
+    err_printf("Wrong Backup Romimage!!\n");
     return kExitWrongBackup;
   }
   return kExitOk;
@@ -98,11 +99,11 @@ int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, 
   bool sound = false;
   if (int checked = board_sector_is_sound(handle, &sound); checked != kExitOk) return checked;
   if (!sound) {
-    std::printf("Board sector fails its MD5 check: the feature and vNIC areas of the backup are kept.\n");
+    out_printf("Board sector fails its MD5 check: the feature and vNIC areas of the backup are kept.\n");
     return kExitOk;
   }
 
-  std::printf("Restoring feature area...\n");
+  out_printf("Restoring feature area...\n");
   bool vnicPresent = false;
   return read_feature_and_vnic_areas(handle, std::span<uint8_t>(picture), "Restoring vprop area...\n", &vnicPresent);
 }
@@ -111,22 +112,22 @@ int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, 
 // part cannot be unprotected (nothing erased); 14 when an erase failed; the
 // write's code (9 or 14) when a write failed.
 int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& picture) {
-  std::printf("Restoring flash...\n");
+  out_printf("Restoring flash...\n");
   if (unprotect(handle) != 0) return kUnprotectFailed;
   FlashWriteInProgress writing;
   std::vector<uint32_t> words(kSectorWords);
   for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
     const uint32_t offset = sector * FlashLayout::kSectorSize;
     if (erase_sector(handle, offset) != 0) {
-      std::fprintf(stderr, "Failed to erase sector !!\n");
-      std::fprintf(stderr, "Flash may be corrupted.\n");
+      err_printf("Failed to erase sector !!\n");
+      err_printf("Flash may be corrupted.\n");
       return kExitWriteFailed;
     }
     std::memcpy(words.data(), picture.data() + offset, FlashLayout::kSectorSize);
     if (int written =
             write_sector_image(handle, std::span<const uint32_t, kSectorWords>(words.data(), kSectorWords), offset);
         written != 0) {
-      std::fprintf(stderr, "Failed to recover flash!!\n");
+      err_printf("Failed to recover flash!!\n");
       return written;
     }
     show_progress(static_cast<int>(sector * 100 / FlashLayout::kSectorCount));
@@ -138,9 +139,9 @@ int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& 
 void advise_after_restore(std::optional<uint32_t> boardType) {
   const BoardTypeRow* row = boardType ? find_board_type(*boardType) : nullptr;
   if (row != nullptr && row->portCount == 1)
-    std::printf("Reload driver for firmware to take effect\n");
+    out_printf("Reload driver for firmware to take effect\n");
   else
-    std::printf("Reboot system for firmware to take effect\n");
+    out_printf("Reboot system for firmware to take effect\n");
 }
 
 int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request,
@@ -151,7 +152,7 @@ int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const 
   if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kExitOk)
     return confirmed;
 
-  std::printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
+  out_printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
   {
     RomLockHold lock(handle);
     if (!lock.held()) return kExitLockNotTaken;
@@ -182,18 +183,18 @@ bool file_board_type(std::FILE* file, uint32_t* boardType) {
 // anything else is read.
 int check_board_type(const DeviceHandle& handle, const std::string& path, uint32_t* boardType) {
   if (read_board_type_from_flash(handle, boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype from flash\n");
+    err_printf("Cannot get boardtype from flash\n");
     return kExitGeneralFailure;
   }
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    std::fprintf(stderr, "\nError:Cannot Open Image File \"%s\"\n", path.c_str());
+    err_printf("\nError:Cannot Open Image File \"%s\"\n", path.c_str());
     remove_lock_file();
     return kExitFileProblem;
   }
   uint32_t fileType = 0;
   if (file_board_type(file.get(), &fileType) && fileType != *boardType) {
-    std::fprintf(stderr, "\nRom Image Board Type and \t\t\t\t\t\tCurrent Board Type do not match\n");
+    err_printf("\nRom Image Board Type and \t\t\t\t\t\tCurrent Board Type do not match\n");
     return kExitBoardTypeMismatch;
   }
   return kExitOk;
@@ -205,17 +206,17 @@ int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
   try {
     picture->assign(FlashLayout::kSize, 0xFF);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "Cannot allocate memory for flash dump\n");
+    err_printf("Cannot allocate memory for flash dump\n");
     return kExitOutOfMemory;
   }
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    std::fprintf(stderr, "Can't open file %s for reading.\n", path.c_str());
+    err_printf("Can't open file %s for reading.\n", path.c_str());
     return kExitFileProblem;
   }
   const bool whole = std::fread(picture->data(), 1, picture->size(), file.get()) == picture->size();
   if (!whole || std::fgetc(file.get()) != EOF) {
-    std::fprintf(stderr, "Can't read romimage into memory.\n");
+    err_printf("Can't read romimage into memory.\n");
     return kExitFileProblem;
   }
   return kExitOk;
@@ -225,7 +226,7 @@ int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
 
 int restore_flash_from_file(const DeviceHandle& handle, const std::string& path, const RestoreRequest& request) {
   if (path.empty()) {
-    std::fprintf(stderr, "backup romimage name can't be null\n");
+    err_printf("backup romimage name can't be null\n");
     return kExitFileProblem;
   }
   std::optional<uint32_t> boardType;
@@ -241,7 +242,7 @@ int restore_flash_from_file(const DeviceHandle& handle, const std::string& path,
 
 int restore_flash_picture(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request) {
   if (picture.size() != FlashLayout::kSize) {
-    std::fprintf(stderr, "Can't read romimage into memory.\n");
+    err_printf("Can't read romimage into memory.\n");
     return kExitFileProblem;
   }
   return write_back(handle, picture, request, std::nullopt);

@@ -36,6 +36,8 @@
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/update/version_compare.h"
 #include "sw/tools/flashLoader/update/vpd_update.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
+#include "sw/tools/flashLoader/update/tool_messages.h"
 
 namespace {
 
@@ -73,19 +75,19 @@ struct UpgradeRun {
 int prepare_upgrade(UpgradeRun& run) {
   const DeviceHandle handle = adapter_handle();
   if (read_board_type_from_flash(handle, &run.boardType) != 0) {
-    std::fprintf(stderr, "Cannot get boardtype from flash\n");
+    err_printf("Cannot get boardtype from flash\n");
     return kExitBoardTypeUnreadable;
   }
   stage(kInit);
   if (read_user_area(handle, &run.flashUserArea) != 0) return kExitFlashNotReadable;
-  std::printf("*** Currently in flash ***\n");
+  out_printf("*** Currently in flash ***\n");
   board_summary(handle, run.flashUserArea);
 
   if (locate_image(run.imageName.empty() ? kDefaultImageName : run.imageName, &run.imagePath) != kExitOk) {
-    std::fprintf(stderr, "Failed to locate Corvane NIC binaries\n");
+    err_printf("Failed to locate Corvane NIC binaries\n");
     return kExitImageNotFound;
   }
-  std::printf("Rom Image        : %s\n", run.imagePath.c_str());
+  out_printf("Rom Image        : %s\n", run.imagePath.c_str());
   return kExitOk;
 }
 
@@ -94,7 +96,7 @@ int build_new_picture(UpgradeRun& run) {
   try {
     run.image = std::make_unique<burnkit::FlashImage>();
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "Cannot allocate memory for directory\n");
+    err_printf("Cannot allocate memory for directory\n");
     return kExitOutOfMemory;
   }
   return load_image_for_adapter(adapter_handle(), run.imagePath, run.image.get());
@@ -108,7 +110,7 @@ StepResult confirm_upgrade(const UpgradeRun& run) {
   const int order = compare_versions(imageVersion, run.flashUserArea.firmwareVersion(), VersionSource::romimage);
   if (run.reportMode) return kGoOn;
   if (order == kExitImageOlder) {
-    std::fprintf(stderr, "Downgrade of firmware is not allowed.\n");
+    err_printf("Downgrade of firmware is not allowed.\n");
     return kExitImageOlder;
   }
   switch (confirm_offline_operation("Do you wish to upgrade? (Y/N) ")) {
@@ -132,10 +134,10 @@ int carry_board_data(UpgradeRun& run, const DeviceHandle& handle) {
   stage(kBoardAreas);
   if (int carried = carry_board_areas(handle, run.flashUserArea, *run.image); carried != kExitOk) return carried;
   if (has_vpd_area(*run.image)) {
-    std::printf("Updating VPD area...\n");
+    out_printf("Updating VPD area...\n");
     update_vpd_area(*run.image);
   } else {
-    std::fprintf(stderr, "No VPD area in romimage\n");
+    err_printf("No VPD area in romimage\n");
   }
   return kExitOk;
 }
@@ -143,7 +145,7 @@ int carry_board_data(UpgradeRun& run, const DeviceHandle& handle) {
 // The MD5 table over the finished picture, board data included.
 int seal_new_picture(UpgradeRun& run) {
   stage(kMd5);
-  if (burnkit::computeMd5Table(*run.image, platform::host().crypto(), burnkit::consoleMessages(),
+  if (burnkit::computeMd5Table(*run.image, platform::host().crypto(), tool_messages(),
                                [](unsigned percent) { show_progress(static_cast<int>(percent)); }) != 0)
     return -1;
   finish_progress(100);
@@ -163,11 +165,11 @@ int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
   run.backupPath = backup_file_name(run.flashUserArea.shownSerialNumber(), current.major, current.minor, current.build,
                                     platform::host().system().localTime());
   if (check_free_space() != 0) {
-    std::printf("There is no disk space to create Flash Back-Up\n");
+    out_printf("There is no disk space to create Flash Back-Up\n");
     return kExitFileProblem;
   }
   if (save_total_flash_backup(handle, run.backupPath) != kExitOk) return kExitFileProblem;
-  std::printf("Backup file : \"%s\" - completed successfully.\n", run.backupPath.c_str());
+  out_printf("Backup file : \"%s\" - completed successfully.\n", run.backupPath.c_str());
   return kExitOk;
 }
 
@@ -179,13 +181,13 @@ int find_differing_sectors(UpgradeRun& run) {
   try {
     sector.resize(FlashLayout::kSectorSize);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "Failed to allocate for sector buffer\n");
+    err_printf("Failed to allocate for sector buffer\n");
     return kExitOutOfMemory;
   }
   FileHandle file(std::fopen(run.backupPath.c_str(), "rb"));
   for (uint32_t s = 0; s < FlashLayout::kSectorCount; ++s) {
     if (!file || std::fread(sector.data(), 1, sector.size(), file.get()) != sector.size()) {
-      std::printf("Read failed %d\n", static_cast<int>(s));
+      out_printf("Read failed %d\n", static_cast<int>(s));
       return kExitFileProblem;
     }
     const std::span<const uint8_t> wanted = run.image->sector(s);
@@ -201,14 +203,14 @@ int restore_backup(UpgradeRun& run, const DeviceHandle& handle) {
   const RestoreRequest request{0, BoardAreas::picture};
   if (!run.reportMode) return restore_flash_from_file(handle, run.backupPath, request);
   const int restored = restore_flash_picture(handle, run.flashCopy, request);
-  if (restored != kExitOk) std::fprintf(stderr, "Flash may be corrupted.\n");
+  if (restored != kExitOk) err_printf("Flash may be corrupted.\n");
   return restored;
 }
 
 // Erase and write each differing sector. On a failure the backup goes back
 // and the failure is the result.
 int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
-  std::printf("WARNING: This is a very sensitive operation.\nDo not interrupt until operation is complete.\n");
+  out_printf("WARNING: This is a very sensitive operation.\nDo not interrupt until operation is complete.\n");
   FlashWriteInProgress writing;
   if (unprotect(handle) != 0) return kUnprotectFailed;
   std::vector<uint32_t> words(kSectorWords);
@@ -223,7 +225,7 @@ int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
     if (int written =
             write_sector_image(handle, std::span<const uint32_t, kSectorWords>(words.data(), kSectorWords), offset);
         written != 0) {
-      std::fprintf(stderr, "Failed to write %s to flash.\n", run.imagePath.c_str());
+      err_printf("Failed to write %s to flash.\n", run.imagePath.c_str());
       restore_backup(run, handle);
       return written;
     }
@@ -238,20 +240,20 @@ int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
 int verify_new_flash(UpgradeRun& run, const DeviceHandle& handle) {
   stage(kVerifying);
   if (flash_self_test(handle) != 0) {
-    std::fprintf(stderr, "MD5 of flash didn't match.\n");
-    std::printf("Restoring flash...\n");
-    if (restore_backup(run, handle) != kExitOk) std::fprintf(stderr, "Failed to Recover!!!\n");
+    err_printf("MD5 of flash didn't match.\n");
+    out_printf("Restoring flash...\n");
+    if (restore_backup(run, handle) != kExitOk) err_printf("Failed to Recover!!!\n");
     return kExitVerifyFailed;
   }
-  std::printf("Flashing completed successfully.\n");
-  std::printf("Reboot system for firmware to take effect\n");
+  out_printf("Flashing completed successfully.\n");
+  out_printf("Reboot system for firmware to take effect\n");
   return kExitOk;
 }
 
 int update_flash(UpgradeRun& run, const DeviceHandle& handle) {
   stage(kUpdating);
   if (run.differing == 0) {
-    std::printf("Flash already up-to-date.\n");
+    out_printf("Flash already up-to-date.\n");
     return kExitOk;
   }
   if (int written = write_differing_sectors(run, handle); written != kExitOk) return written;
@@ -282,10 +284,10 @@ int upgrade_offline(UpgradeRun& run) {
 // service: that is no success.
 int leave_quiescent_mode(const UpgradeRun& run, int result) {
   if (return_to_normal_mode(run.interfaceName)) {
-    std::printf("Driver Loaded in Normal mode \n");
+    out_printf("Driver Loaded in Normal mode \n");
     return result;
   }
-  std::printf("Failed to Load Driver in Normal Mode \n");
+  out_printf("Failed to Load Driver in Normal Mode \n");
   return result == kExitOk ? kExitGeneralFailure : result;
 }
 

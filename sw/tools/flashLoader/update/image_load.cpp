@@ -10,6 +10,8 @@
 #include "romimage/flash_image_builder.h"
 #include "romimage/image_messages.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
+#include "sw/tools/flashLoader/update/tool_messages.h"
 
 namespace {
 
@@ -30,13 +32,13 @@ int load_image_for_adapter(const DeviceHandle& handle, const std::string& path, 
   std::string reason;
   std::unique_ptr<burnkit::FileImageSource> source = burnkit::FileImageSource::open(path, &reason);
   if (!source) {
-    std::fprintf(stderr, "Can't open file %s for reading.\n", path.c_str());
+    err_printf("Can't open file %s for reading.\n", path.c_str());
     return kExitFileProblem;
   }
 
   uint32_t subsystem = 0;
   if (!read_flash_subsystem(handle, &subsystem)) {
-    std::printf("Problem reading ssysid from flash.\n");
+    out_printf("Problem reading ssysid from flash.\n");
     return kExitFlashNotReadable;
   }
 
@@ -44,13 +46,13 @@ int load_image_for_adapter(const DeviceHandle& handle, const std::string& path, 
   if (!get_hw_nic_mode(handle, &info)) info.chipRevision = 0;
   uint32_t boardType = 0;
   if (read_board_type_from_flash(handle, &boardType) != 0 || info.chipRevision == 0) {
-    std::printf("Problem reading the board information.\n");
+    out_printf("Problem reading the board information.\n");
     return kExitFileProblem;
   }
 
-  if (burnkit::findProductAndBuild(*source, burnkit::consoleMessages(), *image, subsystem >> 16, subsystem & 0xFFFF,
+  if (burnkit::findProductAndBuild(*source, tool_messages(), *image, subsystem >> 16, subsystem & 0xFFFF,
                                    info.chipRevision, boardType) != 0) {
-    std::printf("Can't read unified romimage into memory.\n");
+    out_printf("Can't read unified romimage into memory.\n");
     return kExitFileProblem;
   }
   return kExitOk;

@@ -31,6 +31,7 @@
 #include "romimage/synthetic_image.h"
 #include "tests/support/scenario.h"
 #include "tests/support/scripted_host.h"
+#include "sw/tools/flashLoader/runstate/tool_output_capture.h"
 
 namespace update_test {
 
@@ -53,14 +54,14 @@ struct Printed {
 template <typename F>
 Printed printed(F run) {
   std::fflush(stdout);
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
+  capture_tool_stdout();
+  capture_tool_stderr();
   run();
   std::fflush(stdout);
   std::fflush(stderr);
   Printed p;
-  p.out = ::testing::internal::GetCapturedStdout();
-  p.err = ::testing::internal::GetCapturedStderr();
+  p.out = captured_tool_stdout();
+  p.err = captured_tool_stderr();
   return p;
 }
 

@@ -4,11 +4,12 @@
 #include <tuple>
 
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
 void print_version(const char* label, const VersionTriple& v) {
-  std::printf("Firmware version From %s: %d.%d.%d\n", label, static_cast<int>(v.major), static_cast<int>(v.minor),
+  out_printf("Firmware version From %s: %d.%d.%d\n", label, static_cast<int>(v.major), static_cast<int>(v.minor),
               static_cast<int>(v.build));
 }
 
