@@ -31,8 +31,8 @@ ROLE = os.path.join(REPO, "deploy", "ansible", "roles", "corvane_firmware")
 MAKE_FLEET = os.path.join(REPO, "deploy", "ansible", "simfleet", "make-fleet")
 
 # Per host and run, what the role's tasks add up to in the recap: six steps
-# report "ok" on every host (place the package, -n, remove the old report,
-# -v, fetch the report, fetch the log); the upgrade (-s) is one more, and
+# report "ok" on every host (make the working directory, unpack the package,
+# -n, -v, fetch the report, fetch the log); the upgrade (-s) is one more, and
 # the only change, where -n asked for it; the rest are skipped.
 OK_CURRENT = 6
 OK_UPGRADED = OK_CURRENT + 1
