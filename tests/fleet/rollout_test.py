@@ -6,6 +6,8 @@
    the recap exact, a version report and the wrapper log of every server on
    the controller;
 2. the same playbook again: nothing changes anywhere;
+   in both, two servers take the package into a working directory of their
+   own (corvane_workdir, made by the role) instead of the default one;
 3. a fresh fleet whose fourth server (second batch) has a board that fails a
    flash write: that server fails with the wrapper's message, the roll-out
    stops after its batch, the later batches are untouched, and every board
@@ -15,6 +17,7 @@ usage: rollout_test.py [--bin DIR] [--keep DIR]
 """
 
 import argparse
+import filecmp
 import hashlib
 import json
 import os
@@ -30,11 +33,12 @@ PLAYBOOK = os.path.join(REPO, "deploy", "ansible", "rollout.yml")
 ROLE = os.path.join(REPO, "deploy", "ansible", "roles", "corvane_firmware")
 MAKE_FLEET = os.path.join(REPO, "deploy", "ansible", "simfleet", "make-fleet")
 
-# Per host and run, what the role's tasks add up to in the recap: six steps
-# report "ok" on every host (place the package, -n, remove the old report,
-# -v, fetch the report, fetch the log); the upgrade (-s) is one more, and
-# the only change, where -n asked for it; the rest are skipped.
-OK_CURRENT = 6
+# Per host and run, what the role's tasks add up to in the recap: five steps
+# report "ok" on every host (unpack the package, -n, -v, fetch the report,
+# fetch the log), and a sixth where the host names its own working directory
+# (make it); the upgrade (-s) is one more, and the only change, where -n
+# asked for it; the rest are skipped.
+OK_CURRENT = 5
 OK_UPGRADED = OK_CURRENT + 1
 TASKS = 12  # every task of the role, run or skipped, up to the failure report
 
@@ -49,7 +53,7 @@ def check(condition, what):
 
 
 class Fleet:
-    def __init__(self, root, bin_dir, current, fault=None):
+    def __init__(self, root, bin_dir, current, fault=None, workdirs=()):
         self.root = root
         self.bin = bin_dir
         args = [MAKE_FLEET, root, "--hosts", "8", "--bin", bin_dir, "--current", ",".join(current)]
@@ -62,6 +66,35 @@ class Fleet:
         self.servers = {s["name"]: s for s in self.layout["servers"]}
         self.reports = os.path.join(root, "reports")
         self.runs = 0
+        # Working directories of the servers' own choice, two levels below
+        # anything that exists on the host.
+        self.workdirs = {name: os.path.join(self.servers[name]["simhost"], "drive_c", "Firmware", "corvane")
+                         for name in workdirs}
+        if self.workdirs:
+            inventory = os.path.join(root, "inventory.ini")
+            with open(inventory) as f:
+                lines = f.read().split("\n")
+            lines = [line + (" corvane_workdir=" + self.workdirs[line.split()[0]]
+                             if line.split() and line.split()[0] in self.workdirs else "") for line in lines]
+            with open(inventory, "w") as f:
+                f.write("\n".join(lines))
+
+    def placed(self, name):
+        """Whether the server's working directory holds every file of the
+        package, byte for byte and with its mode."""
+        package = self.layout["package"]
+        workdir = self.workdirs.get(name) or os.path.join(self.servers[name]["simhost"], "drive_c", "Temp",
+                                                          "corvane_firmware")
+        for entry in os.listdir(package):
+            here, there = os.path.join(package, entry), os.path.join(workdir, entry)
+            if not (os.path.isfile(there) and filecmp.cmp(here, there, shallow=False)
+                    and os.stat(here).st_mode == os.stat(there).st_mode):
+                return False
+        return True
+
+    def ok_steps(self, name, upgraded):
+        """The recap's "ok" count of a server that succeeded."""
+        return (OK_UPGRADED if upgraded else OK_CURRENT) + (name in self.workdirs)
 
     def sim(self, *args):
         return subprocess.run([os.path.join(self.bin, "corvane-sim")] + list(args), capture_output=True, text=True)
@@ -143,10 +176,10 @@ def first_runs(fleet, current):
     after = fleet.snapshot()
     for name in fleet.servers:
         if name in current:
-            expect_recap(counts, name, OK_CURRENT, 0)
+            expect_recap(counts, name, fleet.ok_steps(name, False), 0)
             check(after[name] == before[name], "%s (up to date) untouched" % name)
         else:
-            expect_recap(counts, name, OK_UPGRADED, 1)
+            expect_recap(counts, name, fleet.ok_steps(name, True), 1)
             for board, (firmware, flash) in after[name].items():
                 check(firmware == fleet.firmware, "%s board %s at %s" % (name, board, firmware))
                 if before[name][board][0] == fleet.firmware:
@@ -158,13 +191,14 @@ def first_runs(fleet, current):
               "%s version report on the controller: %s" % (name, report))
         log = os.path.join(fleet.reports, name, "burnkit.log")
         check(os.path.isfile(log) and os.path.getsize(log) > 0, "%s wrapper log on the controller" % name)
+        check(fleet.placed(name), "%s holds the package in its working directory" % name)
     fleet.every_board_verifies()
 
     again = fleet.rollout()
     check(again.returncode == 0, "second run exits 0, got %d:\n%s" % (again.returncode, again.stdout[-3000:]))
     counts = recap(again.stdout)
     for name in fleet.servers:
-        expect_recap(counts, name, OK_CURRENT, 0)
+        expect_recap(counts, name, fleet.ok_steps(name, False), 0)
     check(fleet.snapshot() == after, "second run changed no board")
 
 
@@ -230,7 +264,7 @@ def main():
     try:
         windows_tasks_parse(work)
         print("== first and second run over an eight-server fleet", flush=True)
-        first_runs(Fleet(os.path.join(work, "fleet"), bin_dir, current), current)
+        first_runs(Fleet(os.path.join(work, "fleet"), bin_dir, current, workdirs=["srv03", "srv05"]), current)
         print("== a failing server in the second batch", flush=True)
         failing_batch(Fleet(os.path.join(work, "faulty"), bin_dir, current, fault="srv04"), current, "srv04")
     finally:
