@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <span>
+#include <string>
 #include <system_error>
 
 #include "sw/tools/flashLoader/adapter/flash_read.h"
@@ -49,10 +51,25 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
   return kExitOk;
 }
 
+// Created exclusively, so that an earlier backup of the same second (a run
+// tried again at once) is never truncated; the first free name is used.
+FileHandle create_new_backup_file(std::string* path) {
+  constexpr int kNamesTried = 100;
+  const std::string base = *path;
+  for (int n = 1; n <= kNamesTried; ++n) {
+    *path = n == 1 ? base : base + "_" + std::to_string(n);
+    errno = 0;
+    FileHandle file(std::fopen(path->c_str(), "wbx"));
+    if (file || errno != EEXIST) return file;
+  }
+  return FileHandle(nullptr);
+}
+
 }  // namespace
 
-int save_total_flash_backup(const DeviceHandle& handle, const std::string& path) {
-  FileHandle file(std::fopen(path.c_str(), "wb"));
+int save_total_flash_backup(const DeviceHandle& handle, std::string* chosenPath) {
+  FileHandle file = create_new_backup_file(chosenPath);
+  const std::string& path = *chosenPath;
   if (!file) {
     err_printf("Failed to use %s for flash backup\n", path.c_str());
     return kExitFileProblem;

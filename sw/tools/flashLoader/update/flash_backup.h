@@ -10,11 +10,13 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
-// The 64 sectors from offset 0 on, words as the driver returned them, to the
-// file (created or truncated, for the owner only), with progress. 0; the
-// flash read's code (9 or -1) after "Failed to read flash sector %d. in %s
-// \n"; 16 when the file cannot be used or written; 20 without memory.
-int save_total_flash_backup(const DeviceHandle& handle, const std::string& path);
+// The 64 sectors from offset 0 on, words as the driver returned them, to a
+// new file for the owner only, with progress. A backup never replaces a
+// file: when *path is taken, "_2", "_3", ... is appended until a name is
+// free, and *path becomes the name used. 0; the flash read's code (9 or -1)
+// after "Failed to read flash sector %d. in %s\n"; 16 when no file can be
+// created or written; 20 without memory.
+int save_total_flash_backup(const DeviceHandle& handle, std::string* path);
 
 // The same into memory (4 MiB). 0, the flash read's code, or 20.
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash);

@@ -168,7 +168,7 @@ int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
     out_printf("There is no disk space to create Flash Back-Up\n");
     return kExitFileProblem;
   }
-  if (save_total_flash_backup(handle, run.backupPath) != kExitOk) return kExitFileProblem;
+  if (save_total_flash_backup(handle, &run.backupPath) != kExitOk) return kExitFileProblem;
   out_printf("Backup file : \"%s\" - completed successfully.\n", run.backupPath.c_str());
   return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/update/flash_backup.h"
 #include "sw/tools/flashLoader/update/update_test_fixture.h"
 
 namespace update_test {
@@ -305,6 +306,26 @@ TEST_F(NcsiBoardUpgradeTest, KeepsTheBoardsNcsiSetting) {
   EXPECT_EQ(word(flash(), valueAt), 0u);
   EXPECT_EQ(firmwareOf(flash()), "4.0.593");
   EXPECT_TRUE(burnkit::sectorsFailingMd5Table(flash()).empty());
+}
+
+// A backup never replaces a file: two backups within the same second (the
+// name's resolution) keep both, and a file already at the name is left as
+// it was.
+TEST_F(FlashUpgradeTest, ABackupNeverReplacesAFile) {
+  openAdapter();
+  const std::string taken = work_ + "/flashbackup_same_second";
+  { std::ofstream(taken, std::ios::binary) << "earlier backup"; }
+  std::vector<std::string> used;
+  for (int run = 0; run < 2; ++run) {
+    std::string path = taken;
+    Printed p = printed([&] { EXPECT_EQ(save_total_flash_backup(adapter_handle(), &path), kExitOk); });
+    used.push_back(path);
+  }
+  EXPECT_EQ(used, (std::vector<std::string>{taken + "_2", taken + "_3"}));
+  const std::string earlier = "earlier backup";
+  EXPECT_EQ(readFile(taken), Bytes(earlier.begin(), earlier.end()));
+  EXPECT_EQ(readFile(used[0]), before_);
+  EXPECT_EQ(readFile(used[1]), before_);
 }
 
 }  // namespace
