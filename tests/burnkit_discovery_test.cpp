@@ -177,9 +177,10 @@ TEST_F(BurnkitDiscoveryTest, EditedReportUpgradesOnlyTheSelectedCards) {
   std::string stranger = sfp;
   stranger.replace(stranger.find(macText(kNcsi.mac, functionOf(sfp))), 17, "00:0E:1E:99:99:99");
   // The card the package has nothing for comes first: the run goes on past
-  // it.
+  // it. A device listed three times is still one card, upgraded once.
   const size_t head = text.find("<device>\n");
-  writeReport(text.substr(0, head) + tenT + gen2 + skipped + sfp + stranger + "</devices>\n</orl_rom_discovery>");
+  writeReport(text.substr(0, head) + tenT + gen2 + tenT + skipped + sfp + stranger + tenT +
+              "</devices>\n</orl_rom_discovery>");
 
   resetStats();
   RunResult r = inPackage({"-u", report_});
@@ -191,6 +192,11 @@ TEST_F(BurnkitDiscoveryTest, EditedReportUpgradesOnlyTheSelectedCards) {
   EXPECT_EQ(runningFirmware("b0e"), "4.0.500");
   EXPECT_NE(r.err.find("Failed to write flash for 'nic' product\n"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.find("(Y/N)"), std::string::npos) << "report mode asks nothing";
+  size_t upgrades = 0;
+  for (size_t at = r.out.find("Flashing completed successfully."); at != std::string::npos;
+       at = r.out.find("Flashing completed successfully.", at + 1))
+    ++upgrades;
+  EXPECT_EQ(upgrades, 2u) << r.out;  // b26 and b27, each once
 
   RunResult test = host_.run("burnkit", {"-i", "Local Area Connection", "-F"});
   EXPECT_EQ(test.exitCode, 0u) << test.out << test.err;

@@ -1,6 +1,8 @@
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 
 #include <cstdio>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "sw/tools/flashLoader/adapter/adapter_reopen.h"
@@ -182,12 +184,16 @@ StepResult run_report_upgrade(const std::string& fileName) {
   }
 
   g_run.status = 0;
+  // A report may list the same device more than once: each card is
+  // upgraded once.
+  std::set<std::string> upgraded;
   for (const std::string& macText : selection) {
     std::string name;
     if (find_interface_by_mac(macText, adapters, &name) != 0) {
       g_run.status = 1;
       continue;
     }
+    if (!upgraded.insert(name).second) continue;
     int result = 0;
     const StepResult end = upgrade_selected_port(name, &result);
     close_adapter();
