@@ -63,12 +63,7 @@ bool parseRecord(const json& d, DeviceRecord* r, std::string* field) {
 bool parseDeviceTable(const std::string& text, const std::string& fileName, DeviceTable* table,
                       std::string* error) {
   json root;
-  try {
-    root = json::parse(text);
-  } catch (const json::parse_error& e) {
-    if (error) *error = fileName + ": malformed JSON at byte " + std::to_string(e.byte);
-    return false;
-  }
+  if (!parseJsonText(text, fileName, &root, error)) return false;
   if (!root.is_object() || !root.contains("devices") || !root["devices"].is_array()) {
     if (error) *error = fileName + ": expected an object with a \"devices\" list";
     return false;

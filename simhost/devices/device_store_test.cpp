@@ -62,6 +62,7 @@ TEST_F(DeviceStoreTest, MalformedTablesAreRefusedWithFileAndField) {
     const char* expected;
   } cases[] = {
       {"{\"devices\": [", "malformed JSON"},
+      {"{\"devices\": [{\"port\": -1e999}]}", "a number too large"},
       {"{\"devices\": 3}", "\"devices\" list"},
       {"{\"devices\": [{\"class\": \"x\"}]}", "device 0: bad or missing \"instance_id\""},
       {"{\"devices\": [{\"instance_id\": \"a\", \"class\": \"x\", \"card\": \"c\"}]}", "\"port\""},

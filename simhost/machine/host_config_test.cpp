@@ -53,6 +53,7 @@ TEST_F(HostConfigTest, BrokenFilesNameTheFileAndTheProblem) {
     const char* expected;
   } cases[] = {
       {"{\"admin\": ", "malformed JSON"},
+      {"{\"wait_scale\": 1e400}", "a number too large"},
       {"[1, 2]", "not a JSON object"},
       {"{\"admin\": \"yes\"}", "\"admin\""},
       {"{\"os\": {\"major\": \"six\"}}", "\"major\""},

@@ -6,16 +6,25 @@
 
 namespace simhost {
 
-bool loadJsonFile(const std::string& path, nlohmann::json* json, std::string* error) {
-  std::string text;
-  if (!readFile(path, &text, error)) return false;
+bool parseJsonText(const std::string& text, const std::string& name, nlohmann::json* json, std::string* error) {
   try {
     *json = nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
-    if (error) *error = path + ": malformed JSON at byte " + std::to_string(e.byte);
+    if (error) *error = name + ": malformed JSON at byte " + std::to_string(e.byte);
+    return false;
+  } catch (const nlohmann::json::out_of_range&) {
+    // A number beyond what a double holds (1e400) is refused by the parser
+    // itself, not by the reader of the field.
+    if (error) *error = name + ": malformed JSON: a number too large for any field";
     return false;
   }
   return true;
+}
+
+bool loadJsonFile(const std::string& path, nlohmann::json* json, std::string* error) {
+  std::string text;
+  if (!readFile(path, &text, error)) return false;
+  return parseJsonText(text, path, json, error);
 }
 
 bool saveJsonFile(const std::string& path, const nlohmann::json& json, std::string* error) {

@@ -8,6 +8,10 @@
 
 namespace simhost {
 
+// Parses JSON text; the error names the text's file and what is wrong
+// (malformed, or a number no field can hold).
+bool parseJsonText(const std::string& text, const std::string& name, nlohmann::json* json, std::string* error);
+
 // Parses a JSON file; the error names the file and what is wrong.
 bool loadJsonFile(const std::string& path, nlohmann::json* json, std::string* error);
 bool saveJsonFile(const std::string& path, const nlohmann::json& json, std::string* error);
