@@ -22,6 +22,7 @@
 #include "sw/tools/flashLoader/hostglue/instance_lock.h"
 #include "romimage/byte_order.h"
 #include "romimage/flash_layout.h"
+#include "romimage/md5_table.h"
 #include "sw/tools/flashLoader/update/board_data_carry.h"
 #include "sw/tools/flashLoader/update/file_handle.h"
 #include "sw/tools/flashLoader/runstate/flash_write_phase.h"
@@ -34,6 +35,9 @@ namespace {
 
 using burnkit::FlashLayout;
 using burnkit::UserArea;
+
+// An erase that failed, told apart from the write failures that share 14.
+constexpr int kEraseFailed = -14;
 
 // The serial number of a picture, up to its NUL byte.
 std::string picture_serial(const std::vector<uint8_t>& picture) {
@@ -108,27 +112,49 @@ int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, 
   return read_feature_and_vnic_areas(handle, std::span<uint8_t>(picture), "Restoring vprop area...\n", &vnicPresent);
 }
 
-// Step: every sector erased and written from the picture. 0; 8 when the
-// part cannot be unprotected (nothing erased); 14 when an erase failed; the
-// write's code (9 or 14) when a write failed.
+// One sector erased, written and read back. 0; 14 when the erase failed;
+// the write's code (9 or 14); the read's code; 13 when the sector read back
+// is not what was written.
+int rewrite_sector(const DeviceHandle& handle, uint32_t offset, std::span<const uint32_t, kSectorWords> words,
+                   std::vector<uint32_t>& readBack) {
+  if (erase_sector(handle, offset) != 0) return kEraseFailed;
+  if (int written = write_sector_image(handle, words, offset); written != 0) return written;
+  if (int read = read_words(handle, offset, readBack); read != 0) return read;
+  return std::equal(words.begin(), words.end(), readBack.begin()) ? kExitOk : kExitVerifyFailed;
+}
+
+// Step: every sector erased, written from the picture and read back; a
+// sector that does not read back as written is written again, a bounded
+// number of times, so that a restore never ends as a success with a flash
+// that is not the picture. 0; 8 when the part cannot be unprotected
+// (nothing erased); 14 when an erase failed; the write's code (9 or 14);
+// 13 when a sector never read back as written.
 int rewrite_all_sectors(const DeviceHandle& handle, const std::vector<uint8_t>& picture) {
+  constexpr int kTries = 3;
   out_printf("Restoring flash...\n");
   if (unprotect(handle) != 0) return kUnprotectFailed;
   FlashWriteInProgress writing;
-  std::vector<uint32_t> words(kSectorWords);
+  std::vector<uint32_t> words(kSectorWords), readBack(kSectorWords);
   for (uint32_t sector = 0; sector < FlashLayout::kSectorCount; ++sector) {
     const uint32_t offset = sector * FlashLayout::kSectorSize;
-    if (erase_sector(handle, offset) != 0) {
+    std::memcpy(words.data(), picture.data() + offset, FlashLayout::kSectorSize);
+    int result = kExitVerifyFailed;
+    for (int attempt = 0; attempt < kTries && result == kExitVerifyFailed; ++attempt)
+      result = rewrite_sector(handle, offset, std::span<const uint32_t, kSectorWords>(words.data(), kSectorWords),
+                              readBack);
+    if (result == kEraseFailed) {
       err_printf("Failed to erase sector !!\n");
       err_printf("Flash may be corrupted.\n");
       return kExitWriteFailed;
     }
-    std::memcpy(words.data(), picture.data() + offset, FlashLayout::kSectorSize);
-    if (int written =
-            write_sector_image(handle, std::span<const uint32_t, kSectorWords>(words.data(), kSectorWords), offset);
-        written != 0) {
+    if (result == kExitVerifyFailed) {
+      err_printf("Sector %u does not read back as the backup holds it.\n", sector);
+      err_printf("Flash may be corrupted.\n");
+      return kExitVerifyFailed;
+    }
+    if (result != kExitOk) {
       err_printf("Failed to recover flash!!\n");
-      return written;
+      return result;
     }
     show_progress(static_cast<int>(sector * 100 / FlashLayout::kSectorCount));
   }
@@ -144,11 +170,32 @@ void advise_after_restore(std::optional<uint32_t> boardType) {
     out_printf("Reboot system for firmware to take effect\n");
 }
 
+// Step: a backup is a picture of a flash that passed its self-test, so its
+// own MD5 table must verify. One that does not is damaged, or was taken of
+// a broken flash: refused unless forced, and written with a warning when
+// forced.
+int check_backup_digests(const std::vector<uint8_t>& picture, uint32_t checkFlag) {
+  const std::vector<uint32_t> failing = burnkit::sectorsFailingMd5Table(picture);
+  if (failing.empty()) return kExitOk;
+  if (checkFlag != 0) {
+    err_printf("The backup fails its own MD5 check (sector %u): it is not restored. Use -f to restore it anyway.\n",
+               failing.front());
+    return kExitFileProblem;
+  }
+  err_printf("Warning: the backup fails its own MD5 check (sector %u); restoring it as forced.\n", failing.front());
+  return kExitOk;
+}
+
+// fromFile: the picture is a backup file's, whose own digests are checked;
+// an upgrade's in-memory copy of the flash is written back as it was read.
 int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request,
-               std::optional<uint32_t> boardType) {
+               std::optional<uint32_t> boardType, bool fromFile) {
   UserAreaRecord flashUserArea;
   if (read_user_area(handle, &flashUserArea) != 0) return kExitFlashNotReadable;
   if (int serial = check_serial_number(flashUserArea, picture); serial != kExitOk) return serial;
+  if (fromFile) {
+    if (int sound = check_backup_digests(picture, request.checkFlag); sound != kExitOk) return sound;
+  }
   if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kExitOk)
     return confirmed;
 
@@ -237,7 +284,7 @@ int restore_flash_from_file(const DeviceHandle& handle, const std::string& path,
   }
   std::vector<uint8_t> picture;
   if (int read = read_backup_file(path, &picture); read != kExitOk) return read;
-  return write_back(handle, picture, request, boardType);
+  return write_back(handle, picture, request, boardType, true);
 }
 
 int restore_flash_picture(const DeviceHandle& handle, std::vector<uint8_t>& picture, const RestoreRequest& request) {
@@ -245,5 +292,5 @@ int restore_flash_picture(const DeviceHandle& handle, std::vector<uint8_t>& pict
     err_printf("Can't read romimage into memory.\n");
     return kExitFileProblem;
   }
-  return write_back(handle, picture, request, std::nullopt);
+  return write_back(handle, picture, request, std::nullopt, false);
 }

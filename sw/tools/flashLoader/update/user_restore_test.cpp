@@ -15,10 +15,11 @@ namespace {
 
 class UserRestoreTest : public UpgradeTest {
  protected:
-  // A backup file of the board as it is now.
+  // A backup file of the picture, its MD5 table computed as the flash it was
+  // taken of carried it (a file of another size is written as it is).
   std::string saveBackup(const Bytes& bytes, const std::string& name = "backup.bin") {
     const std::string path = work_ + "/" + name;
-    writeFile(path, bytes);
+    writeFile(path, bytes.size() == FlashLayout::kSize ? sealed(bytes) : bytes);
     return path;
   }
 
@@ -44,6 +45,7 @@ TEST_F(UserRestoreTest, WritesTheFileBackButKeepsTheBoardsAreas) {
   file[FlashLayout::kFeatureArea + 5] ^= 0xFF;
   file[FlashLayout::kVnicArea + 20] ^= 0xFF;
   setWord(file, FlashLayout::kUserArea + UserArea::kFirmwareVersion, 0x01F40004);  // 4.0.500
+  file = sealed(file);
   // The board runs something else by now.
   Bytes changed = before_;
   for (uint32_t o = 0x40000; o < 0x50000; ++o) changed[o] = 0x3C;
@@ -115,6 +117,74 @@ TEST_F(UserRestoreTest, RefusesFilesThatAreNotThisBoards) {
   EXPECT_EQ(restore(work_ + "/none", 1, "y\n", &missing), kExitFileProblem);
   EXPECT_NE(missing.err.find("\nError:Cannot Open Image File \"" + work_ + "/none\"\n"), std::string::npos);
   EXPECT_EQ(host_.violations(), "");
+}
+
+// A backup whose own MD5 table does not verify (damaged on disk, or taken
+// of a broken flash) is refused unless forced; forced, it is written with a
+// warning.
+TEST_F(UserRestoreTest, ADamagedBackupIsRefusedUnlessForced) {
+  Bytes damaged = sealed(before_);
+  damaged[0x50000 + 123] ^= 0x10;
+  const std::string path = work_ + "/damaged.bin";
+  writeFile(path, damaged);
+  Bytes current = before_;
+  for (uint32_t o = 0x40000; o < 0x40100; ++o) current[o] = 0x3C;
+  loadSealed(current);
+  const Bytes boardNow = flash();
+
+  Printed p;
+  EXPECT_EQ(restore(path, 1, "y\n", &p), kExitFileProblem) << p.out;
+  EXPECT_EQ(p.err,
+            "The backup fails its own MD5 check (sector 5): it is not restored. Use -f to restore it anyway.\n"
+            "Failed to Recover!!!\n");
+  EXPECT_EQ(flash(), boardNow);
+  expectDriverNormal();
+
+  EXPECT_EQ(restore(path, 0, "", &p), kExitOk) << p.out << p.err;
+  EXPECT_NE(p.err.find("Warning: the backup fails its own MD5 check (sector 5); restoring it as forced.\n"),
+            std::string::npos)
+      << p.err;
+  EXPECT_EQ(flash()[0x50000 + 123], damaged[0x50000 + 123]);
+}
+
+// Every sector is read back after it is written: a word that did not take
+// is written again, and a sector that never reads back as the backup holds
+// it ends the restore with 13, never with a success.
+TEST_F(UserRestoreTest, ARestoreReadsBackWhatItWrote) {
+  const Bytes file = sealed(before_);
+  const std::string path = saveBackup(before_);
+  struct Case {
+    const char* what;
+    std::optional<uint64_t> times;
+    int result;
+  };
+  const Case cases[] = {
+      {"one flipped bit, written again", 1, kExitOk},
+      {"a sector that never takes", std::nullopt, kExitVerifyFailed},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    ASSERT_TRUE(card_->clearFaultRules(&error)) << error;
+    Bytes current = before_;
+    for (uint32_t o = 0x70000; o < 0x70100; ++o) current[o] = 0x3C;
+    loadSealed(current);
+    simhost::FaultRule flip;
+    flip.action = simhost::FaultAction::kBitflip;
+    flip.command = 51;
+    flip.offsets = simhost::OffsetRange{0x70000, 0x7FFFF};
+    flip.times = c.times;
+    addFault(flip);
+    Printed p;
+    EXPECT_EQ(restore(path, 0, "", &p), c.result) << c.what << "\n" << p.out << p.err;
+    if (c.result == kExitOk) {
+      EXPECT_EQ(flash(), file) << c.what;
+    } else {
+      EXPECT_NE(p.err.find("Sector 7 does not read back as the backup holds it.\nFlash may be corrupted.\n"),
+                std::string::npos)
+          << c.what << "\n" << p.err;
+    }
+    expectDriverNormal();
+  }
 }
 
 TEST_F(UserRestoreTest, AHyphenatedSerialTakesAnyFileOfItsType) {
