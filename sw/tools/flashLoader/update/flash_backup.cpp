@@ -95,6 +95,24 @@ int save_total_flash_backup(const DeviceHandle& handle, std::string* chosenPath)
   return kExitOk;
 }
 
+int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* chosenPath) {
+  FileHandle file = create_new_backup_file(chosenPath);
+  const std::string& path = *chosenPath;
+  if (!file) {
+    err_printf("Failed to use %s for flash backup\n", path.c_str());
+    return kExitFileProblem;
+  }
+  std::error_code ignored;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::replace, ignored);
+  const bool written = std::fwrite(flash.data(), 1, flash.size(), file.get()) == flash.size();
+  if (std::fclose(file.release()) != 0 || !written) {
+    err_printf("Failed to write to file %s for backup\n", path.c_str());
+    return kExitFileProblem;
+  }
+  return kExitOk;
+}
+
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
   try {
     flash->assign(FlashLayout::kSize, 0xFF);

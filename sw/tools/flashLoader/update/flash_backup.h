@@ -18,6 +18,10 @@
 // created or written; 20 without memory.
 int save_total_flash_backup(const DeviceHandle& handle, std::string* path);
 
+// The same file from a picture of the flash already in memory (report mode
+// reads the flash once and keeps the copy as its first fallback). 0 or 16.
+int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* path);
+
 // The same into memory (4 MiB). 0, the flash read's code, or 20.
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash);
 

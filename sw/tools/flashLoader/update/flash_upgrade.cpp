@@ -152,15 +152,16 @@ int seal_new_picture(UpgradeRun& run) {
   return kExitOk;
 }
 
-// The whole flash, to a file (or, in report mode, to memory: every sector
-// is then rewritten).
+// The whole flash, to a file. In report mode the flash is read into memory
+// first (every sector is then rewritten, and the copy is the first
+// fallback) and the file is written from that copy.
 int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
   if (run.reportMode) {
     if (read_whole_flash(handle, &run.flashCopy) != kExitOk) return kExitFileProblem;
     run.differing = ~uint64_t{0};
-    return kExitOk;
+  } else {
+    stage(kBackingUp);
   }
-  stage(kBackingUp);
   const VersionTriple current = run.flashUserArea.firmwareVersion();
   run.backupPath = backup_file_name(run.flashUserArea.shownSerialNumber(), current.major, current.minor, current.build,
                                     platform::host().system().localTime());
@@ -168,7 +169,9 @@ int back_up_flash(UpgradeRun& run, const DeviceHandle& handle) {
     out_printf("There is no disk space to create Flash Back-Up\n");
     return kExitFileProblem;
   }
-  if (save_total_flash_backup(handle, &run.backupPath) != kExitOk) return kExitFileProblem;
+  const int saved = run.reportMode ? save_flash_copy_backup(run.flashCopy, &run.backupPath)
+                                   : save_total_flash_backup(handle, &run.backupPath);
+  if (saved != kExitOk) return kExitFileProblem;
   out_printf("Backup file : \"%s\" - completed successfully.\n", run.backupPath.c_str());
   return kExitOk;
 }
