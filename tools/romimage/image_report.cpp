@@ -1,6 +1,9 @@
 #include "tools/romimage/image_report.h"
 
 #include <array>
+#include <map>
+#include <optional>
+#include <string>
 
 #include "romimage/flash_image_builder.h"
 #include "romimage/image_reader.h"
@@ -176,15 +179,32 @@ void tryBuilds(ImageSource& source, ImageReport& report) {
     return;
   }
   FlashImage picture;
+  // A build depends on nothing but the row's record and the image's common
+  // tables: rows that repeat a record are built once (an image may hold
+  // thousands, each build a 4 MiB picture).
+  struct Built {
+    bool builds;
+    std::string messages;
+    std::optional<uint32_t> firmwareVersion;
+  };
+  std::map<std::string, Built> builtByRecord;
   for (ProductReport& p : report.products) {
-    MessageLog buildLog;
-    dir.messages = &buildLog;
-    p.builds = buildFlashImage(dir, products[p.row], strings, picture) == 0;
-    p.buildMessages = buildLog.lines();
-    if (p.builds)
-      p.firmwareVersion =
-          versionFromUserAreaWord(picture.word(p.record.md5TableOffset + UserArea::kFirmwareVersion));
-    else if (p.record.flashable())
+    std::string key(ProductRecord::kSize, '\0');
+    products[p.row].encode(reinterpret_cast<uint8_t*>(key.data()));
+    auto known = builtByRecord.find(key);
+    if (known == builtByRecord.end()) {
+      MessageLog buildLog;
+      dir.messages = &buildLog;
+      Built built{buildFlashImage(dir, products[p.row], strings, picture) == 0, buildLog.lines(), std::nullopt};
+      if (built.builds)
+        built.firmwareVersion =
+            versionFromUserAreaWord(picture.word(p.record.md5TableOffset + UserArea::kFirmwareVersion));
+      known = builtByRecord.emplace(std::move(key), std::move(built)).first;
+    }
+    p.builds = known->second.builds;
+    p.buildMessages = known->second.messages;
+    p.firmwareVersion = known->second.firmwareVersion;
+    if (!p.builds && p.record.flashable())
       report.failures.push_back("product " + std::to_string(p.row) + " cannot be built");
   }
 }
