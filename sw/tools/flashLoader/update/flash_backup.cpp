@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
@@ -65,52 +66,52 @@ FileHandle create_new_backup_file(std::string* path) {
   return FileHandle(nullptr);
 }
 
-}  // namespace
-
-int save_total_flash_backup(const DeviceHandle& handle, std::string* chosenPath) {
-  FileHandle file = create_new_backup_file(chosenPath);
-  const std::string& path = *chosenPath;
+// The new backup file, for the owner only (it holds the board's serial
+// number and MAC addresses); null after its line when none can be created.
+FileHandle open_backup_file(std::string* path) {
+  FileHandle file = create_new_backup_file(path);
   if (!file) {
-    err_printf("Failed to use %s for flash backup\n", path.c_str());
-    return kExitFileProblem;
+    err_printf("Failed to use %s for flash backup\n", path->c_str());
+    return file;
   }
-  // The backup holds the board's serial number and MAC addresses.
   std::error_code ignored;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+  std::filesystem::permissions(*path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::replace, ignored);
+  return file;
+}
 
-  const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
-    if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
-      err_printf("Failed to write to file %s for backup\n", path.c_str());
-      return kExitFileProblem;
-    }
-    return kExitOk;
-  });
-  if (result != kExitOk) return result;
-  // A full disk may show only when the buffered rest is written out.
-  if (std::fclose(file.release()) != 0) {
+// Closes the file; a full disk may show only when the buffered rest is
+// written out. 0, or 16 after its line.
+int close_backup_file(FileHandle file, const std::string& path, bool written) {
+  if (std::fclose(file.release()) != 0 || !written) {
     err_printf("Failed to write to file %s for backup\n", path.c_str());
     return kExitFileProblem;
   }
   return kExitOk;
 }
 
-int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* chosenPath) {
-  FileHandle file = create_new_backup_file(chosenPath);
-  const std::string& path = *chosenPath;
-  if (!file) {
-    err_printf("Failed to use %s for flash backup\n", path.c_str());
-    return kExitFileProblem;
-  }
-  std::error_code ignored;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace, ignored);
+}  // namespace
+
+int save_total_flash_backup(const DeviceHandle& handle, std::string* path) {
+  FileHandle file = open_backup_file(path);
+  if (!file) return kExitFileProblem;
+  bool written = true;
+  const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
+    if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
+      written = false;
+      return kExitFileProblem;
+    }
+    return kExitOk;
+  });
+  if (result != kExitOk && written) return result;
+  return close_backup_file(std::move(file), *path, written);
+}
+
+int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* path) {
+  FileHandle file = open_backup_file(path);
+  if (!file) return kExitFileProblem;
   const bool written = std::fwrite(flash.data(), 1, flash.size(), file.get()) == flash.size();
-  if (std::fclose(file.release()) != 0 || !written) {
-    err_printf("Failed to write to file %s for backup\n", path.c_str());
-    return kExitFileProblem;
-  }
-  return kExitOk;
+  return close_backup_file(std::move(file), *path, written);
 }
 
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {
