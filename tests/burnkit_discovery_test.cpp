@@ -202,6 +202,30 @@ TEST_F(BurnkitDiscoveryTest, EditedReportUpgradesOnlyTheSelectedCards) {
   EXPECT_EQ(test.exitCode, 0u) << test.out << test.err;
 }
 
+// A card whose checks fail (here its write-protect pin keeps the flash from
+// taking writes) is reported and skipped; the cards after it are still
+// upgraded, and the run ends with the skipped card's code.
+TEST_F(BurnkitDiscoveryTest, ACardThatFailsItsChecksIsSkippedAndTheOthersUpgraded) {
+  ASSERT_EQ(inPackage({"-d", report_}).exitCode, 0u);
+  const std::string text = report();
+  const std::string sfp = deviceOnBus(text, kNcsi.bus), tenT = deviceOnBus(text, kTenT.bus);
+  const size_t head = text.find("<device>\n");
+  writeReport(text.substr(0, head) + sfp + tenT + "</devices>\n</orl_rom_discovery>");
+  sim("set", {"wp-pin", "b26", "on"});
+  card("b26")->setFlashStatus(0x80);
+
+  RunResult r = inPackage({"-u", report_});
+  EXPECT_EQ(r.exitCode, 31u) << r.out << r.err;
+  EXPECT_NE(r.err.find("Flash writes are disabled on this board!!!\n"
+                       "The card of \""),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("is skipped (code 31).\n"), std::string::npos) << r.err;
+  EXPECT_EQ(calls("b26", 51), 0u);
+  EXPECT_EQ(runningFirmware("b26"), "4.0.500");
+  EXPECT_EQ(runningFirmware("b27"), "4.0.593") << r.out << r.err;
+}
+
 TEST_F(BurnkitDiscoveryTest, ReportsThatSelectNothingEndWithOneAndWriteNothing) {
   ASSERT_EQ(inPackage({"-d", report_}).exitCode, 0u);
   const std::string text = report();

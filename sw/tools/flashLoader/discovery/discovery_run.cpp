@@ -117,15 +117,24 @@ std::vector<AdapterMacs> corvane_ports_with_macs() {
   return kept;
 }
 
-// Upgrades the card that owns the port: *result is 0 when upgraded, a
-// positive code when its upgrade failed (the next card goes on). kGoOn, or
-// the code that ends the run.
+// A card whose checks fail is reported and left as it is; the other cards
+// of the report are still upgraded.
+StepResult skip_card(const std::string& name, int code, int* result) {
+  err_printf("The card of \"%s\" is skipped (code %d).\n", name.c_str(), code);
+  *result = code;
+  return kGoOn;
+}
+
+// Upgrades the card that owns the port: *result is 0 when upgraded, the
+// code of its failed checks or upgrade otherwise (the next card goes on).
+// kGoOn, or the code that ends the run.
 StepResult upgrade_selected_port(const std::string& name, int* result) {
   uint32_t port = 0;
-  if (int checked = check_port(name, &port); checked != 0) return checked;
-  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0) return enabled;
+  if (int checked = check_port(name, &port); checked != 0) return skip_card(name, checked, result);
+  if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0)
+    return skip_card(name, enabled, result);
   uint32_t boardType = 0;
-  if (StepResult end = clear_switch_and_reopen(name, &port, &boardType)) return end;
+  if (StepResult failed = clear_switch_and_reopen(name, &port, &boardType)) return skip_card(name, *failed, result);
   g_run.boardType = boardType;
   g_run.portCount = board_port_count(boardType);
   g_run.port = port;
