@@ -134,6 +134,31 @@ TEST_F(BurnkitUpgradeTest, APowerCutMidWriteIsRecoveredFromTheBackup) {
   EXPECT_EQ(runningFirmware(), "4.0.500");
 }
 
+// A run killed while it writes the backup leaves no file that looks like a
+// backup: the file is written under an "incomplete_" name and takes the
+// backup's name only when complete. The flash is untouched, and the next
+// run writes a whole backup.
+TEST_F(BurnkitUpgradeTest, ABackupCutShortLeavesNothingThatLooksLikeABackup) {
+  ASSERT_EQ(host_.sim("fault", {"sfp", "--action", "kill", "--cmd", "50", "--after", "300000"}).exitCode, 0u);
+  RunResult cut = burnkit({"-i", kPort, "-f", "-a"});
+  EXPECT_EQ(cut.exitCode, 128u + 9u) << cut.out << cut.err;
+  EXPECT_TRUE(backups().empty());
+  size_t incomplete = 0;
+  for (const auto& e : std::filesystem::directory_iterator(work_))
+    incomplete += e.path().filename().string().rfind("incomplete_flashbackup_", 0) == 0;
+  EXPECT_EQ(incomplete, 1u);
+  EXPECT_EQ(flash(), original_);
+
+  ASSERT_EQ(host_.sim("fault", {"sfp", "--clear"}).exitCode, 0u);
+  RunResult again = burnkit({"-i", kPort, "-f", "-a"}, "y\n");
+  ASSERT_EQ(again.exitCode, 0u) << again.out << again.err;
+  const std::vector<std::string> saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  std::string bytes;
+  ASSERT_TRUE(simhost::readFile(saved[0], &bytes, nullptr));
+  EXPECT_EQ(bytes, original_);
+}
+
 // Ctrl+C while sectors are being written is refused with a warning and the
 // upgrade runs to the end. Every sector of the board differs from the new
 // picture, so that the write phase is long enough to be interrupted.

@@ -52,66 +52,110 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
   return kExitOk;
 }
 
-// Created exclusively, so that an earlier backup of the same second (a run
-// tried again at once) is never truncated; the first free name is used.
-FileHandle create_new_backup_file(std::string* path) {
-  constexpr int kNamesTried = 100;
-  const std::string base = *path;
-  for (int n = 1; n <= kNamesTried; ++n) {
-    *path = n == 1 ? base : base + "_" + std::to_string(n);
-    errno = 0;
-    FileHandle file(std::fopen(path->c_str(), "wbx"));
-    if (file || errno != EEXIST) return file;
-  }
-  return FileHandle(nullptr);
-}
+constexpr int kNamesTried = 100;
 
-// The new backup file, for the owner only (it holds the board's serial
-// number and MAC addresses); null after its line when none can be created.
-FileHandle open_backup_file(std::string* path) {
-  FileHandle file = create_new_backup_file(path);
-  if (!file) {
-    err_printf("Failed to use %s for flash backup\n", path->c_str());
-    return file;
+// The name with "_2", "_3", ... appended from the second try on.
+std::string numbered(const std::string& base, int n) { return n == 1 ? base : base + "_" + std::to_string(n); }
+
+// A backup being written: a file under a name no backup has, renamed to the
+// backup's name only once it is complete, so that a run that fails or is
+// killed half-way never leaves something that looks like a backup.
+struct PendingBackup {
+  FileHandle file;
+  std::string writing;  // the file's name while it is written
+};
+
+// The file is created exclusively, for the owner only (it holds the board's
+// serial number and MAC addresses). Null file after its line when none can
+// be created.
+PendingBackup open_backup_file(const std::string& path) {
+  const std::filesystem::path target(path);
+  const std::string base = (target.parent_path() / ("incomplete_" + target.filename().string())).string();
+  PendingBackup pending;
+  for (int n = 1; n <= kNamesTried && !pending.file; ++n) {
+    pending.writing = numbered(base, n);
+    errno = 0;
+    pending.file.reset(std::fopen(pending.writing.c_str(), "wbx"));
+    if (!pending.file && errno != EEXIST) break;
+  }
+  if (!pending.file) {
+    err_printf("Failed to use %s for flash backup\n", path.c_str());
+    return pending;
   }
   std::error_code ignored;
-  std::filesystem::permissions(*path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+  std::filesystem::permissions(pending.writing,
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::replace, ignored);
-  return file;
+  return pending;
 }
 
-// Closes the file; a full disk may show only when the buffered rest is
-// written out. 0, or 16 after its line.
-int close_backup_file(FileHandle file, const std::string& path, bool written) {
-  if (std::fclose(file.release()) != 0 || !written) {
-    err_printf("Failed to write to file %s for backup\n", path.c_str());
-    return kExitFileProblem;
+// Gives the complete file the first free backup name: an earlier backup of
+// the same second (a run tried again at once) is never replaced. A hard link
+// fails rather than replace; where the file system has none, the name is
+// taken when it is still free.
+bool publish(const std::string& writing, std::string* path) {
+  const std::string base = *path;
+  for (int n = 1; n <= kNamesTried; ++n) {
+    const std::string candidate = numbered(base, n);
+    std::error_code ec;
+    std::filesystem::create_hard_link(writing, candidate, ec);
+    if (!ec) {
+      std::filesystem::remove(writing, ec);
+      *path = candidate;
+      return true;
+    }
+    if (std::filesystem::exists(candidate, ec)) continue;
+    std::filesystem::rename(writing, candidate, ec);
+    if (ec) return false;
+    *path = candidate;
+    return true;
   }
-  return kExitOk;
+  return false;
+}
+
+// Closes the file (a full disk may show only then) and gives it its name.
+// 0, or 16 after its line with nothing left behind.
+int finish_backup(PendingBackup pending, std::string* path, bool written) {
+  const bool closed = std::fclose(pending.file.release()) == 0;
+  if (closed && written && publish(pending.writing, path)) return kExitOk;
+  std::error_code ignored;
+  std::filesystem::remove(pending.writing, ignored);
+  err_printf("Failed to write to file %s for backup\n", path->c_str());
+  return kExitFileProblem;
+}
+
+// A backup that cannot be completed leaves nothing behind.
+void abandon_backup(PendingBackup pending) {
+  std::fclose(pending.file.release());
+  std::error_code ignored;
+  std::filesystem::remove(pending.writing, ignored);
 }
 
 }  // namespace
 
 int save_total_flash_backup(const DeviceHandle& handle, std::string* path) {
-  FileHandle file = open_backup_file(path);
-  if (!file) return kExitFileProblem;
+  PendingBackup pending = open_backup_file(*path);
+  if (!pending.file) return kExitFileProblem;
   bool written = true;
   const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
-    if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), file.get()) != words.size()) {
+    if (std::fwrite(words.data(), sizeof(uint32_t), words.size(), pending.file.get()) != words.size()) {
       written = false;
       return kExitFileProblem;
     }
     return kExitOk;
   });
-  if (result != kExitOk && written) return result;
-  return close_backup_file(std::move(file), *path, written);
+  if (result != kExitOk && written) {
+    abandon_backup(std::move(pending));
+    return result;
+  }
+  return finish_backup(std::move(pending), path, written);
 }
 
 int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* path) {
-  FileHandle file = open_backup_file(path);
-  if (!file) return kExitFileProblem;
-  const bool written = std::fwrite(flash.data(), 1, flash.size(), file.get()) == flash.size();
-  return close_backup_file(std::move(file), *path, written);
+  PendingBackup pending = open_backup_file(*path);
+  if (!pending.file) return kExitFileProblem;
+  const bool written = std::fwrite(flash.data(), 1, flash.size(), pending.file.get()) == flash.size();
+  return finish_backup(std::move(pending), path, written);
 }
 
 int read_whole_flash(const DeviceHandle& handle, std::vector<uint8_t>* flash) {

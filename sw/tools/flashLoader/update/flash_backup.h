@@ -11,9 +11,10 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
 // The 64 sectors from offset 0 on, words as the driver returned them, to a
-// new file for the owner only, with progress. A backup never replaces a
-// file: when *path is taken, "_2", "_3", ... is appended until a name is
-// free, and *path becomes the name used. 0; the flash read's code (9 or -1)
+// new file for the owner only, with progress. The file is written as
+// "incomplete_" + its name and renamed once complete; on a failure nothing
+// is left. A backup never replaces a file: when *path is taken, "_2", "_3",
+// ... is appended until a name is free, and *path becomes the name used. 0; the flash read's code (9 or -1)
 // after "Failed to read flash sector %d. in %s\n"; 16 when no file can be
 // created or written; 20 without memory.
 int save_total_flash_backup(const DeviceHandle& handle, std::string* path);
