@@ -122,8 +122,9 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   expectOnlyChanged(kDual, before, {kPxeWord}, {62});
   EXPECT_EQ(calls("dual", 51), 2 * boardSectorWritten(kDual));
   // Reads: the open's four, the PXE word, the board sector's areas once for
-  // the rewrite and once for the digest; no full-flash pass.
-  EXPECT_EQ(calls("dual", 50), kOpenReads + 1 + 2 * kBoardAreaWords);
+  // the rewrite and once for the digest, the PXE word read back after the
+  // rewrite; no full-flash pass.
+  EXPECT_EQ(calls("dual", 50), kOpenReads + 2 + 2 * kBoardAreaWords);
   expectVerifies(kDual);
 
   // On again: nothing written.
@@ -277,6 +278,9 @@ TEST_F(SettingsScenario, FailedRewritesSayTheFlashMayBeCorrupted) {
       {&kDual, {"--pxe-on"}, "0\n", {"--action", "fail", "--cmd", "51"}, 1,
        "Failed to write user area...\nFlash may be corrupted...\nFailed to enable PXE\n"},
       {&kQuad, {"--hwflags", "2"}, "", {"--action", "fail", "--cmd", "51", "--after", "10"}, 1,
+       "Failed to write user area...\nFlash may be corrupted...\nFailed to configure hardware flags\n"},
+      // The word takes one bit wrong: read back, it is no success.
+      {&kQuad, {"--hwflags", "1"}, "", {"--action", "bitflip", "--cmd", "51", "--offset", "0x3E8844-0x3E8847"}, 1,
        "Failed to write user area...\nFlash may be corrupted...\nFailed to configure hardware flags\n"},
       {&kNcsi, {"--ncsi-off"}, "", {"--action", "fail", "--cmd", "51", "--after", "10"}, 1,
        "Failed to write crbinit...\nFlash may be corrupted...\nFailed to disable NCSI\n"},

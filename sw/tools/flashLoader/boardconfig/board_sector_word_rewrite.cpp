@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 
 #include "sw/tools/flashLoader/adapter/board_sector_areas.h"
+#include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
@@ -24,7 +25,11 @@ int rewrite_user_area_word(const DeviceHandle& handle, uint32_t userOffset, uint
   BoardSectorAreas areas;
   if (read_board_sector_areas(handle, &areas) != 0) return kSettingReadFailed;
   areas.userArea[userOffset / 4] = value;
-  if (write_areas(handle, areas) != 0) {
+  // The word read back after the rewrite: a write the part did not take must
+  // not end as a success.
+  uint32_t written = ~value;
+  if (write_areas(handle, areas) != 0 ||
+      read_words(handle, FlashLayout::kUserArea + userOffset, {&written, 1}) != 0 || written != value) {
     report_rewrite_failure("Failed to write user area...\n");
     return kSettingRewriteFailed;
   }
