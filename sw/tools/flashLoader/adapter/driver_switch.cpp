@@ -7,8 +7,6 @@
 #include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/adapter_device_list.h"
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
-#include "sw/tools/flashLoader/hostglue/connection_lookup.h"
-#include "sw/tools/flashLoader/hostglue/device_properties.h"
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"

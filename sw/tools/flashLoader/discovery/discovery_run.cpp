@@ -21,8 +21,6 @@
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/board_count.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
-#include "sw/tools/flashLoader/hostglue/device_properties.h"
-#include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/adapter/driver_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"

@@ -11,8 +11,6 @@
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
-#include "sw/tools/flashLoader/hostglue/device_properties.h"
-#include "sw/tools/flashLoader/hostglue/driver_key_lookup.h"
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
