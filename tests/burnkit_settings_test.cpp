@@ -3,6 +3,7 @@
 // not. Each change may touch only its own words and the MD5 table's slots
 // of the sectors it rewrote, and the flash must verify afterwards.
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,8 +27,6 @@ constexpr uint32_t kNcsiEntry = 0x416020B4;
 constexpr uint32_t kFlashSize = 0x400000;
 constexpr uint64_t kOpenReads = 4;  // the adapter check at -i
 constexpr uint64_t kSectorWords = 0x10000 / 4;
-// VPD, user, inactive vNIC header and feature areas of the board sector.
-constexpr uint64_t kBoardAreaWords = 256 + 536 + 2 + 1024;
 
 uint32_t md5Slot(uint32_t sector) { return 0x3E8000 + 16 * sector; }
 
@@ -39,9 +38,18 @@ class SettingsScenario : public BoardScenario {
     for (const Board& b : {kDual, kNcsi, kQuad, kFirstGeneration}) add(b);
   }
 
+  // The runs' working directory, where board edits keep their sector copies.
+  std::string work() const { return host_.root(); }
   RunResult change(const Board& b, std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), {"-i", location(b)});
-    return burnkit(args, input);
+    return host_.runIn(work(), "burnkit", args, input);
+  }
+  std::vector<std::string> sectorCopies() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(work()))
+      if (entry.path().filename().string().find("sectorbackup_") != std::string::npos)
+        names.push_back(entry.path().filename().string());
+    return names;
   }
   void expectVerifies(const Board& b) {
     RunResult r = burnkit({"-i", location(b), "--testflash"});
@@ -95,7 +103,7 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   const uint32_t initial = flashWord("dual", kPxeWord);
   ASSERT_EQ(initial & 0b10, 0b10u) << "provisioned boards boot from every port";
 
-  // Off on port 1: the one word, then the digest's rewrite of the sector.
+  // Off on port 1: the board sector rewritten once, sealed with its digest.
   std::vector<uint32_t> before = words(kDual);
   sim("stats", {"dual", "--reset"});
   RunResult off = change(kDual, {"--pxe-off"}, "1\n");
@@ -104,7 +112,7 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   EXPECT_EQ(off.err, "PXE : Disabled\n");
   EXPECT_EQ(flashWord("dual", kPxeWord), initial & ~0b10u);
   expectOnlyChanged(kDual, before, {kPxeWord}, {62});
-  EXPECT_EQ(calls("dual", 51), 1 + boardSectorWritten(kDual));
+  EXPECT_EQ(calls("dual", 51), boardSectorWritten(kDual));
   expectVerifies(kDual);
 
   // Off again: nothing written.
@@ -112,7 +120,7 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   EXPECT_EQ(change(kDual, {"--pxe-off"}, "1\n").exitCode, 0u);
   EXPECT_EQ(calls("dual", 51), 0u);
 
-  // On: the sector rewritten with the bit set, then the digest's rewrite.
+  // On: the same one rewrite with the bit set.
   before = words(kDual);
   sim("stats", {"dual", "--reset"});
   RunResult on = change(kDual, {"--pxe-on"}, "1\n");
@@ -120,11 +128,11 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   EXPECT_EQ(on.err, "PXE : Enabled\n");
   EXPECT_EQ(flashWord("dual", kPxeWord), initial);
   expectOnlyChanged(kDual, before, {kPxeWord}, {62});
-  EXPECT_EQ(calls("dual", 51), 2 * boardSectorWritten(kDual));
-  // Reads: the open's four, the PXE word, the board sector's areas once for
-  // the rewrite and once for the digest, the PXE word read back after the
-  // rewrite; no full-flash pass.
-  EXPECT_EQ(calls("dual", 50), kOpenReads + 2 + 2 * kBoardAreaWords);
+  EXPECT_EQ(calls("dual", 51), boardSectorWritten(kDual));
+  // Reads: the open's four, the PXE word, the board sector whole before the
+  // erase and again to compare it with what was meant, the digest's four
+  // words read back after the seal; no full-flash pass.
+  EXPECT_EQ(calls("dual", 50), kOpenReads + 1 + 2 * kSectorWords + 4);
   expectVerifies(kDual);
 
   // On again: nothing written.
@@ -146,10 +154,11 @@ TEST_F(SettingsScenario, WolChangesTheTableEntryAndTheLiveRegister) {
   EXPECT_EQ(flashWord("quad", entry), 0b100u);
   EXPECT_EQ(liveWol(kQuad) & 0b100, 0b100u);
   expectOnlyChanged(kQuad, before, {entry}, {0, 62});
-  // Reads: the open's four, sector 0 for the rewrite and again for its
-  // digest, the board sector's areas for each of the two digest updates.
-  EXPECT_EQ(calls("quad", 50), kOpenReads + 2 * kSectorWords + 2 * kBoardAreaWords);
-  EXPECT_EQ(calls("quad", 51), nonErased(kQuad, 0) + 2 * boardSectorWritten(kQuad));
+  // Reads: the open's four, sector 0 and the board sector whole before they
+  // are erased and again to compare them with what was meant, the board
+  // sector's digest read back after the seal.
+  EXPECT_EQ(calls("quad", 50), kOpenReads + 4 * kSectorWords + 4);
+  EXPECT_EQ(calls("quad", 51), nonErased(kQuad, 0) + boardSectorWritten(kQuad));
   expectVerifies(kQuad);
 
   // Already enabled in flash: only the live register is put right.
@@ -263,7 +272,9 @@ TEST_F(SettingsScenario, UnsupportedSettingsChangeNothing) {
   EXPECT_TRUE(changedWords(kQuad, before).empty());
 }
 
-TEST_F(SettingsScenario, FailedRewritesSayTheFlashMayBeCorrupted) {
+// A fault while a sector is rewritten: the edit fails with its code, and the
+// sector is written back as it was, so the board is exactly as before.
+TEST_F(SettingsScenario, AFailedRewritePutsTheSectorBackAsItWas) {
   struct Case {
     const Board* board;
     std::vector<std::string> args;
@@ -272,24 +283,31 @@ TEST_F(SettingsScenario, FailedRewritesSayTheFlashMayBeCorrupted) {
     uint32_t code;
     std::string err;
   };
+  const std::string back62 = "Sector 62 holds again what it held before.\n";
   const std::vector<Case> cases = {
-      {&kDual, {"--pxe-off"}, "1\n", {"--action", "fail", "--cmd", "51"}, 11,
-       "Failed to write pxe_enable flag\nFailed to disable PXE\n"},
-      {&kDual, {"--pxe-on"}, "0\n", {"--action", "fail", "--cmd", "51"}, 1,
-       "Failed to write user area...\nFlash may be corrupted...\nFailed to enable PXE\n"},
-      {&kQuad, {"--hwflags", "2"}, "", {"--action", "fail", "--cmd", "51", "--after", "10"}, 1,
-       "Failed to write user area...\nFlash may be corrupted...\nFailed to configure hardware flags\n"},
+      {&kDual, {"--pxe-off"}, "1\n", {"--action", "fail", "--cmd", "51", "--times", "1"}, 11,
+       "Failed to write pxe_enable flag\n" + back62 + "Failed to disable PXE\n"},
+      {&kDual, {"--pxe-on"}, "0\n", {"--action", "fail", "--cmd", "51", "--after", "10", "--times", "1"}, 1,
+       "Failed to write user area...\n" + back62 + "Failed to enable PXE\n"},
+      {&kQuad, {"--hwflags", "2"}, "", {"--action", "fail", "--cmd", "51", "--after", "10", "--times", "1"}, 1,
+       "Failed to write user area...\n" + back62 + "Failed to configure hardware flags\n"},
       // The word takes one bit wrong: read back, it is no success.
-      {&kQuad, {"--hwflags", "1"}, "", {"--action", "bitflip", "--cmd", "51", "--offset", "0x3E8844-0x3E8847"}, 1,
-       "Failed to write user area...\nFlash may be corrupted...\nFailed to configure hardware flags\n"},
-      {&kNcsi, {"--ncsi-off"}, "", {"--action", "fail", "--cmd", "51", "--after", "10"}, 1,
-       "Failed to write crbinit...\nFlash may be corrupted...\nFailed to disable NCSI\n"},
+      {&kQuad, {"--hwflags", "1"}, "",
+       {"--action", "bitflip", "--cmd", "51", "--offset", "0x3E8844-0x3E8847", "--times", "1"}, 1,
+       "Failed to write user area...\n" + back62 + "Failed to configure hardware flags\n"},
+      // The erase does not finish.
+      {&kDual, {"--pxe-on"}, "0\n", {"--action", "timeout", "--cmd", "2", "--offset", "0x3E0000-0x3EFFFF", "--times", "1"}, 1, back62},
+      {&kNcsi, {"--ncsi-off"}, "", {"--action", "fail", "--cmd", "51", "--after", "10", "--times", "1"}, 1,
+       "Failed to write crbinit...\nSector 0 holds again what it held before.\nFailed to disable NCSI\n"},
+      // Sector 0 is written, the board sector with its new digest is not:
+      // both go back.
+      {&kNcsi, {"--ncsi-off"}, "", {"--action", "fail", "--cmd", "51", "--offset", "0x3E0000-0x3EFFFF", "--times", "1"},
+       31, back62 + "Sector 0 holds again what it held before.\nFailed to disable NCSI\n"},
   };
-  // Port 0 off first, so that on has a bit to set. A failed rewrite leaves
-  // its sector broken: one case per board and sector.
   ASSERT_EQ(change(kDual, {"--pxe-off"}, "0\n").exitCode, 0u);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.board->name + std::string(" ") + c.args[0]);
+    SCOPED_TRACE(c.board->name + std::string(" ") + c.args[0] + " " + c.fault[1]);
+    const std::vector<uint32_t> before = words(*c.board);
     std::vector<std::string> fault = c.fault;
     fault.insert(fault.begin(), c.board->name);
     sim("fault", fault);
@@ -297,6 +315,43 @@ TEST_F(SettingsScenario, FailedRewritesSayTheFlashMayBeCorrupted) {
     EXPECT_EQ(r.exitCode, c.code) << r.out << r.err;
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     sim("fault", {c.board->name, "--clear"});
+    EXPECT_TRUE(changedWords(*c.board, before).empty());
+    EXPECT_EQ(sectorCopies(), std::vector<std::string>{}) << "a copy outlived an edit that was undone";
+    expectVerifies(*c.board);
+  }
+}
+
+// When the sector cannot be written back either, the run names the copy it
+// kept and the command that puts it back; that command restores the board.
+TEST_F(SettingsScenario, ASectorThatCannotBePutBackIsRestoredFromItsCopy) {
+  for (const char* edit : {"--pxe-off", "--wol-on"}) {
+    SCOPED_TRACE(edit);
+    const Board& b = std::string(edit) == "--pxe-off" ? kDual : kQuad;
+    const std::vector<uint32_t> before = words(b);
+    sim("fault", {b.name, "--action", "fail", "--cmd", "51", "--after", "10"});
+    RunResult r = change(b, {edit}, "1\n");
+    sim("fault", {b.name, "--clear"});
+    EXPECT_NE(r.exitCode, 0u);
+    EXPECT_NE(r.err.find("Flash may be corrupted...\n"), std::string::npos) << r.err;
+    const std::vector<std::string> copies = sectorCopies();
+    ASSERT_EQ(copies.size(), 1u) << r.err;
+    const std::string command = " -r \"" + copies[0] + "\"\n";
+    EXPECT_NE(r.err.find("\". Put it back with: burnkit -i \""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(command), std::string::npos) << r.err;
+
+    // Another board's copy is refused before anything is written.
+    const Board& other = &b == &kDual ? kQuad : kDual;
+    const std::vector<uint32_t> otherBefore = words(other);
+    RunResult refused = change(other, {"-r", copies[0]}, "y\ny\n");
+    EXPECT_EQ(refused.exitCode, 5u) << refused.out << refused.err;
+    EXPECT_NE(refused.err.find("Wrong Backup Romimage!!\n"), std::string::npos);
+    EXPECT_TRUE(changedWords(other, otherBefore).empty());
+
+    RunResult restored = change(b, {"-r", copies[0]}, "y\ny\n");
+    EXPECT_EQ(restored.exitCode, 0u) << restored.out << restored.err;
+    EXPECT_TRUE(changedWords(b, before).empty());
+    expectVerifies(b);
+    std::filesystem::remove(work() + "/" + copies[0]);
   }
 }
 
@@ -411,8 +466,9 @@ TEST_F(VnicScenario, CommitWritesTheAreaAndMasksAndKeepsTheRest) {
   sim("stats", {"dual", "--reset"});
   RunResult r = commit(kTwoPlusOne + "y\n");
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
-  // The board sector's areas and the register table's entries, no sector read whole.
-  EXPECT_LT(calls("dual", 50), kSectorWords);
+  // The board sector whole before its erase and again to compare it, the
+  // register table's entries: no pass over the rest of the flash.
+  EXPECT_LT(calls("dual", 50), 3 * kSectorWords);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find("\nHow many vNICs do you want to configure? \n\nEnter vNIC 0 physical port: "
                        "Enter vNIC 0 MAC (12 hex digits): Enter vNIC 0 VLAN (4 hex digits, 0000 for untagged): "
@@ -510,14 +566,18 @@ TEST_F(VnicScenario, RefusedAnswersWriteNothing) {
 }
 
 // A word of the user area that fails is reported; the other areas are
-// still written and the run does not end as a success.
-TEST_F(VnicScenario, AFailedAreaIsReportedAndTheOthersStillWritten) {
+// still written, the sector does not read back as meant, and the commit is
+// undone: the board sector as it was, the run no success.
+TEST_F(VnicScenario, AFailedAreaIsReportedAndTheCommitUndone) {
+  const std::vector<uint32_t> before = words(kDual);
   sim("fault", {"dual", "--action", "fail", "--cmd", "51", "--offset", "0x3E8000-0x3E8857", "--times", "1"});
   RunResult r = commit(kTwoPlusOne + "y\n");
   EXPECT_EQ(r.exitCode, 14u);
-  EXPECT_EQ(r.err, "Failed to restore user area\n");
-  EXPECT_EQ(vnicBytes(64), twoPlusOneArea());
-  EXPECT_EQ(flashWord("dual", 0x3E8C00) & 0xFF, 0x82u) << "the VPD area was not written";
+  EXPECT_EQ(r.err, "Failed to restore user area\nSector 62 holds again what it held before.\n");
+  EXPECT_NE(r.out.find("VPD area"), std::string::npos) << "the VPD area was not written";
+  EXPECT_TRUE(changedWords(kDual, before).empty());
+  EXPECT_EQ(sectorCopies(), std::vector<std::string>{});
+  expectVerifies(kDual);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,13 +25,20 @@
 
 class AdapterTest : public ::testing::Test {
  protected:
-  void SetUp() override { resetSession(); }
+  // The run's files (sector copies kept by board edits) go to the test's
+  // own directory.
+  void SetUp() override {
+    resetSession();
+    previousDirectory_ = std::filesystem::current_path();
+    std::filesystem::current_path(host_.root());
+  }
   void TearDown() override {
     if (card_) {
       EXPECT_FALSE(card_->semaphore().held) << "the ROM lock was left held";
       EXPECT_EQ(host_.violations(), "");
     }
     resetSession();
+    if (!previousDirectory_.empty()) std::filesystem::current_path(previousDirectory_);
   }
 
   static void resetSession() { reset_run_state(); }
@@ -130,4 +138,5 @@ class AdapterTest : public ::testing::Test {
   corvane_test::ScriptedHost* console_ = nullptr;
   std::shared_ptr<simhost::Card> card_;
   std::string cardName_;
+  std::filesystem::path previousDirectory_;
 };

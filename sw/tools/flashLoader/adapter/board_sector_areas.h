@@ -2,7 +2,7 @@
 // survive every rewrite: the vNIC property area, the user area (with the MD5
 // table), the VPD area and the feature area. Rewriting the sector means
 // reading all four first, erasing, and writing them back; anything else in
-// the sector is not kept.
+// the sector is not kept (board_sector_edit.h).
 #pragma once
 
 #include <cstdint>
@@ -22,20 +22,6 @@ struct BoardSectorAreas {
 // count words from a flash offset into *words (read_words). 0, its failure
 // code, or 20 when there is no memory for them.
 int read_area(const DeviceHandle& handle, uint32_t offset, size_t count, std::vector<uint32_t>* words);
-
-// The vNIC property area when its header carries 0xFADE (its size field in
-// 8-byte units, kept to the room before the user area), else nothing. 0, a
-// read's failure code, or 20.
-int read_vnic_area(const DeviceHandle& handle, std::vector<uint32_t>* words);
-
-// The VPD, user, vNIC and feature areas, in that order. 0 or the first
-// failure's code.
-int read_board_sector_areas(const DeviceHandle& handle, BoardSectorAreas* areas);
-
-// Writes the four areas into the erased board sector, the caller holding
-// the ROM lock: user area, VPD area, vNIC area (when active), feature area.
-// Erased words are not sent. 0, or -1 at the first failed word.
-int write_board_sector_areas_held(const DeviceHandle& handle, const BoardSectorAreas& areas);
 
 // The board sector as it reads once the areas are written into it erased.
 std::vector<uint32_t> board_sector_picture(const BoardSectorAreas& areas);

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "sw/tools/flashLoader/adapter/adapter_test_fixture.h"
-#include "sw/tools/flashLoader/adapter/board_sector_areas.h"
+#include "sw/tools/flashLoader/adapter/board_sector_edit.h"
 #include "sw/tools/flashLoader/adapter/sector_digest_update.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 
@@ -215,9 +215,9 @@ TEST_F(FlashDigestTest, AVnicSizeBeyondTheBoardSectorIsKeptToItsRoom) {
   setFlashWord(0x3E0000, 0x0008FADE);
   setFlashWord(0x3E0004, 0xFFFF0001);  // 65535 units: far past the sector
   const std::vector<uint8_t> before = flash();
-  std::vector<uint32_t> area;
-  EXPECT_EQ(read_vnic_area(handle, &area), 0);
-  EXPECT_EQ(area.size(), 0x8000u / 4);
+  BoardSectorRead read;
+  EXPECT_EQ(read_board_sector(handle, &read), 0);
+  EXPECT_EQ(read.areas.vnicArea.size(), 0x8000u / 4);
 
   ASSERT_EQ(unprotect(handle), 0);
   EXPECT_EQ(update_sector_digest(handle, 62), 0);

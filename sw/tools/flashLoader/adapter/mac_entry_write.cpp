@@ -5,7 +5,7 @@
 #include <span>
 
 #include "sw/tools/flashLoader/adapter/board_identity.h"
-#include "sw/tools/flashLoader/adapter/board_sector_areas.h"
+#include "sw/tools/flashLoader/adapter/board_sector_edit.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_words.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
@@ -14,6 +14,7 @@
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
@@ -23,9 +24,6 @@ using burnkit::UserArea;
 
 uint8_t* slot_bytes(std::vector<uint32_t>& userArea, uint32_t slot) {
   return reinterpret_cast<uint8_t*>(userArea.data()) + UserArea::kMacSlots + UserArea::kMacSlotSize * slot;
-}
-const uint8_t* slot_bytes(const std::vector<uint32_t>& userArea, uint32_t slot) {
-  return reinterpret_cast<const uint8_t*>(userArea.data()) + UserArea::kMacSlots + UserArea::kMacSlotSize * slot;
 }
 
 // A board's own address must be an individual one, and not all zeros.
@@ -38,9 +36,9 @@ bool acceptable_mac(const MacAddress& mac) {
   return false;
 }
 
-// The rewrite of the board sector with the new slot, the flash unprotected.
-int rewrite_board_sector(const DeviceHandle& handle, const BoardSectorAreas& areas) {
-  if (erase_sector(handle, FlashLayout::kUserArea) != 0) return kDigestEraseFailed;
+// Writes the areas into the erased board sector: user area, vNIC area, VPD
+// area (with progress), feature area; each failure says which.
+int write_mac_areas(const DeviceHandle& handle, const BoardSectorAreas& areas) {
   int result = 0;
   {
     RomLockHold lock(handle);
@@ -56,28 +54,12 @@ int rewrite_board_sector(const DeviceHandle& handle, const BoardSectorAreas& are
     result = kFlashWriteFailed;
   }
   RomLockHold lock(handle);
-  if (!lock.held()) return -1;
+  if (!lock.held()) return kFlashWriteFailed;
   if (write_flash_words(handle, FlashLayout::kFeatureArea, areas.featureArea, true) != 0) {
     err_printf("Failed to restore feature area\n");
     return kFlashWriteFailed;
   }
   return result;
-}
-
-// The slot as the flash holds it now against what was written.
-int verify_slot(const DeviceHandle& handle, uint32_t slot, const std::vector<uint32_t>& written) {
-  std::vector<uint32_t> userArea;
-  if (int read = read_area(handle, FlashLayout::kUserArea, FlashLayout::kUserAreaSize / 4, &userArea)) return read;
-  return std::equal(slot_bytes(userArea, slot), slot_bytes(userArea, slot) + 6, slot_bytes(written, slot))
-             ? 0
-             : kMacRejected;
-}
-
-int write_and_check(const DeviceHandle& handle, uint32_t slot, const BoardSectorAreas& areas) {
-  unprotect(handle);  // a part that stays protected fails the read-back below
-  if (int written = rewrite_board_sector(handle, areas); written != 0) return written;
-  if (int verified = verify_slot(handle, slot, areas.userArea); verified != 0) return verified;
-  return update_sector_digest(handle, FlashLayout::kBoardSectorNumber) == 0 ? 0 : kMacDigestFailed;
 }
 
 }  // namespace
@@ -91,21 +73,25 @@ int mac_entry_write(const DeviceHandle& handle, uint32_t slot, const MacAddress&
   if (slot >= kMacSlotCount) return -1;
   if (!acceptable_mac(mac)) return kMacRejected;
 
-  BoardSectorAreas areas;
-  if (read_area(handle, FlashLayout::kVpdArea, FlashLayout::kVpdAreaSize / 4, &areas.vpdArea) != 0)
-    return kVpdReadFailed;
-  if (int read = read_area(handle, FlashLayout::kUserArea, FlashLayout::kUserAreaSize / 4, &areas.userArea))
-    return read;
-  if (int read = read_area(handle, FlashLayout::kFeatureArea, FlashLayout::kFeatureAreaSize / 4, &areas.featureArea))
-    return read;
-  if (int read = read_vnic_area(handle, &areas.vnicArea)) return read;
-
-  uint8_t* bytes = slot_bytes(areas.userArea, slot);
+  BoardSectorRead read;
+  if (read_board_sector(handle, &read) != 0) return kVpdReadFailed;
+  BoardSectorAreas changed = read.areas;
+  uint8_t* bytes = slot_bytes(changed.userArea, slot);
   std::reverse_copy(mac.begin(), mac.end(), bytes);
   if (bytes[6] == 0xFF) bytes[6] = 0;
   if (bytes[7] == 0xFF) bytes[7] = 0;
 
-  const int result = write_and_check(handle, slot, areas);
+  if (unprotect(handle) != 0) return kFlashWriteFailed;
+  BoardSectorRewrite how;
+  how.write = [&](const BoardSectorAreas& unsealed) { return write_mac_areas(handle, unsealed); };
+  how.failureCode = kMacRejected;
+  how.eraseFailureCode = kDigestEraseFailed;
+  how.sealFailureCode = kMacDigestFailed;
+  int result = 0;
+  {
+    FlashWriteInProgress writing;
+    result = rewrite_board_sector(handle, read, changed, how);
+  }
   protect(handle);
   return result;
 }

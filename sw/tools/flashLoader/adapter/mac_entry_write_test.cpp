@@ -58,7 +58,8 @@ TEST_F(MacEntryWriteTest, RefusedAddressesAndFailedReadsWriteNothing) {
        "Invalid MAC Address. Bit [0] of the first byte must be '0'.\n"},
       {"all zeros", {0, 0, 0, 0, 0, 0}, std::nullopt, kMacRejected, "Invalid MAC Address. All 0's not allowed.\n"},
       {"VPD unreadable", {0, 0x0E, 0x1E, 1, 2, 3}, simhost::OffsetRange{0x3E8C00, 0x3E8FFF}, kVpdReadFailed, ""},
-      {"feature area unreadable", {0, 0x0E, 0x1E, 1, 2, 3}, simhost::OffsetRange{0x3E9000, 0x3E9FFF}, -1, ""},
+      {"feature area unreadable", {0, 0x0E, 0x1E, 1, 2, 3}, simhost::OffsetRange{0x3E9000, 0x3E9FFF}, kVpdReadFailed,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

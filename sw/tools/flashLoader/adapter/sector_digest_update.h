@@ -1,6 +1,6 @@
-// After an edit of the flash outside a full upgrade, the edited sector's
-// slot of the MD5 table is brought up to date. The table lives in the board
-// sector, so that sector is rebuilt around it.
+// Bringing one sector's slot of the MD5 table up to date with what the flash
+// holds. The table lives in the board sector, so that sector is rewritten
+// (safely, sealed with its own digest) around it.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,8 @@
 
 inline constexpr int kDigestEraseFailed = 7;
 
-// Puts the digest of sector n into slot n and rewrites the board sector's
-// four areas (the caller has unprotected the flash). After an edit of sector
-// 0 the callers update sector 0, then 62, so that slot 62 covers the new
-// slot 0. 0; a read failure's code; 20; 7 when the erase failed; 14 when
-// the lock or a write failed.
+// Puts the digest of sector n as read into slot n (for the board sector:
+// only its own seal); the caller has unprotected the flash. 0; a read
+// failure's code; 16 when the sector's copy cannot be saved; 7 when the
+// erase failed; 14 when a write failed or the sector did not read back.
 int update_sector_digest(const DeviceHandle& handle, uint32_t sector);

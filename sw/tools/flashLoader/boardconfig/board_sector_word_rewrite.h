@@ -1,17 +1,18 @@
-// A setting kept in one user-area word that can only be changed by
-// rewriting the board sector (bits that must become 1).
+// A setting kept in one user-area word, changed by a safe rewrite of the
+// board sector (a bit that must become 1 needs an erase; one that becomes 0
+// goes the same way, so that the sector's digest is sealed with it).
 #pragma once
 
 #include <cstdint>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
-// Reads the board sector's four areas, replaces the user-area word at
-// userOffset, erases the sector and writes the areas back; the caller has
-// unprotected the flash. Nothing is erased unless every area was read. 0;
-// 12 when a read failed; 1 after "Failed to write user area...\n" and
-// "Flash may be corrupted...\n" when the erase or a write failed.
-int rewrite_user_area_word(const DeviceHandle& handle, uint32_t userOffset, uint32_t value);
-
-// The board sector's slot of the MD5 table brought up to date: 0, or 13.
-int refresh_board_sector_digest(const DeviceHandle& handle);
+// Reads the board sector, replaces the user-area word at userOffset and
+// rewrites the sector with its digest; the caller has unprotected the
+// flash. 0; 12 when the sector could not be read (nothing erased);
+// failureCode after failureLine when the sector could not be written as
+// meant; 13 when its digest could not be sealed (the sector is put back as
+// it was in both cases when it can be); 16 when the sector's copy could not
+// be saved (nothing erased).
+int rewrite_user_area_word(const DeviceHandle& handle, uint32_t userOffset, uint32_t value, const char* failureLine,
+                           int failureCode);

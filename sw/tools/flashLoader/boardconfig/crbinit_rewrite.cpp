@@ -1,18 +1,22 @@
 #include "sw/tools/flashLoader/boardconfig/crbinit_rewrite.h"
 
 #include <cstdio>
-#include <span>
+#include <string>
 
-#include "sw/tools/flashLoader/adapter/board_sector_areas.h"
-#include "sw/tools/flashLoader/adapter/flash_write.h"
-#include "sw/tools/flashLoader/adapter/sector_digest_update.h"
-#include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
+#include "sw/tools/flashLoader/adapter/board_sector_areas.h"
+#include "sw/tools/flashLoader/adapter/board_sector_edit.h"
+#include "sw/tools/flashLoader/adapter/flash_write.h"
+#include "sw/tools/flashLoader/adapter/safe_sector_rewrite.h"
+#include "sw/tools/flashLoader/adapter/sector_copy_file.h"
+#include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
 
 using burnkit::FlashLayout;
+
+constexpr uint32_t kCrbinitSector = 0;
 
 }  // namespace
 
@@ -29,21 +33,34 @@ std::optional<size_t> crbinit_value_index(const std::vector<uint32_t>& sector, u
   return std::nullopt;
 }
 
-int rewrite_crbinit_sector(const DeviceHandle& handle, const std::vector<uint32_t>& sector) {
-  if (sector.size() != kSectorWords || erase_sector(handle, FlashLayout::kCrbinitArea) != 0 ||
-      write_sector_image(handle, std::span<const uint32_t, kSectorWords>(sector.data(), kSectorWords),
-                         FlashLayout::kCrbinitArea) != 0) {
-    report_rewrite_failure("Failed to write crbinit...\n");
-    return kSettingRewriteFailed;
-  }
-  return 0;
-}
+int rewrite_crbinit_sector(const DeviceHandle& handle, const std::vector<uint32_t>& before,
+                           const std::vector<uint32_t>& after) {
+  BoardSectorRead board;
+  if (read_board_sector(handle, &board) != 0) return kSettingReadFailed;
+  const std::string serial = serial_in_board_sector(board.sector);
 
-int refresh_crbinit_digests(const DeviceHandle& handle) {
+  SectorEdit edit;
+  edit.sector = kCrbinitSector;
+  edit.before = before;
+  edit.after = after;
+  edit.failureLine = "Failed to write crbinit...\n";
+  edit.failureCode = kSettingRewriteFailed;
+  std::string sectorCopy;
+  if (int written = rewrite_sector_safely(handle, edit, serial, &sectorCopy); written != 0) return written;
+
   out_printf("Updating MD5 checksum...\n");
   flush_out();
-  // Slot 62 covers the table itself, so it comes after slot 0.
-  if (update_sector_digest(handle, 0) != 0) return kExitGeneralFailure;
-  if (update_sector_digest(handle, FlashLayout::kBoardSectorNumber) != 0) return kExitGeneralFailure;
-  return 0;
+  BoardSectorAreas changed = board.areas;
+  int result = kExitGeneralFailure;
+  if (store_sector_digest(changed, kCrbinitSector, after)) {
+    BoardSectorRewrite how;
+    how.failureCode = kExitGeneralFailure;
+    how.sealFailureCode = kExitGeneralFailure;
+    result = rewrite_board_sector(handle, board, changed, how);
+  }
+  if (result == kExitOk)
+    discard_sector_copy(sectorCopy);
+  else
+    put_back_sector(handle, kCrbinitSector, before, sectorCopy);
+  return result;
 }

@@ -1,7 +1,9 @@
 // Changing the value of one entry of the register-initialisation table:
-// sector 0 is read whole, edited in memory, erased and written back, then
-// the digests of sector 0 and of the board sector (which holds the table
-// of digests) are brought up to date.
+// sector 0 is read whole, edited in memory and rewritten safely, then the
+// board sector (which holds the table of digests) is rewritten safely with
+// the new digests of sector 0 and of itself. When the second step fails,
+// sector 0 is put back too, so that the flash holds either the whole change
+// or none of it.
 #pragma once
 
 #include <cstdint>
@@ -18,11 +20,13 @@ int read_crbinit_sector(const DeviceHandle& handle, std::vector<uint32_t>* secto
 // do not count).
 std::optional<size_t> crbinit_value_index(const std::vector<uint32_t>& sector, uint32_t address);
 
-// Erases sector 0 and writes the edited sector back; the caller has
-// unprotected the flash. 0, or 1 after "Failed to write crbinit...\n" and
-// "Flash may be corrupted...\n".
-int rewrite_crbinit_sector(const DeviceHandle& handle, const std::vector<uint32_t>& sector);
-
-// "Updating MD5 checksum...\n", then the digests of sector 0 and sector 62.
-// 0, or 31 when either failed.
-int refresh_crbinit_digests(const DeviceHandle& handle);
+// Writes the edited sector 0 (`after`; `before` as read), then
+// "Updating MD5 checksum...\n" and the digests; the caller has unprotected
+// the flash. 0; 12 when the board sector cannot be read (nothing erased);
+// 16 when a sector's copy cannot be saved; 1 after "Failed to write
+// crbinit...\n" when sector 0 could not be written as meant; 31 when the
+// digests could not be brought up to date. After a failure the sectors hold
+// what they held before, or the lines name the file and the command that
+// put them back.
+int rewrite_crbinit_sector(const DeviceHandle& handle, const std::vector<uint32_t>& before,
+                           const std::vector<uint32_t>& after);

@@ -6,8 +6,8 @@
 
 int set_hardware_flags(const DeviceHandle& handle, uint32_t value) {
   UnprotectedFlash unprotected(handle);
+  if (!unprotected.unprotected()) return report_unprotect_failure();
   const uint32_t word = kHardwareFlagsWritten | (value & 3);
-  if (int written = rewrite_user_area_word(handle, burnkit::UserArea::kHardwareFlags, word); written != 0)
-    return written;
-  return refresh_board_sector_digest(handle);
+  return rewrite_user_area_word(handle, burnkit::UserArea::kHardwareFlags, word, "Failed to write user area...\n",
+                                kSettingRewriteFailed);
 }

@@ -26,8 +26,9 @@ int set_ncsi(const DeviceHandle& handle, bool on) {
   if (!index) return kSettingNotSupported;
   if ((sector[*index] == kNcsiOn) == on) return 0;
 
-  sector[*index] = on ? kNcsiOn : 0;
+  std::vector<uint32_t> edited = sector;
+  edited[*index] = on ? kNcsiOn : 0;
   UnprotectedFlash unprotected(handle);
-  if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
-  return refresh_crbinit_digests(handle);
+  if (!unprotected.unprotected()) return report_unprotect_failure();
+  return rewrite_crbinit_sector(handle, sector, edited);
 }

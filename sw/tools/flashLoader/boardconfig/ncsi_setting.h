@@ -8,6 +8,8 @@
 
 // "Enabling NCSI ......." or "Disabling NCSI .......". Only the exact value
 // 0x9C51 counts as enabled here. 0 (also when it already had the state);
-// 1 when the rewrite failed; 12 when sector 0 cannot be read; 31 when a
-// digest update failed; 38 on other boards and when the table has no entry.
+// 1 when the rewrite failed; 12 when sector 0 cannot be read; 16 when a
+// sector's copy cannot be saved; 31 when a digest update failed; 38 on
+// other boards and when the table has no entry. A failure leaves the flash
+// as it was, or names the file and the command that put it back.
 int set_ncsi(const DeviceHandle& handle, bool on);

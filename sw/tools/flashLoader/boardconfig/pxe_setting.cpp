@@ -3,28 +3,13 @@
 #include <cstdio>
 
 #include "sw/tools/flashLoader/adapter/flash_read.h"
-#include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
-namespace {
-
 using burnkit::FlashLayout;
 using burnkit::UserArea;
-
-int write_new_mask(const DeviceHandle& handle, uint32_t mask, bool on) {
-  if (on) return rewrite_user_area_word(handle, UserArea::kPxeEnable, mask);
-  // Clearing a bit needs no erase.
-  if (write_pxe_word(handle, mask) != 0) {
-    err_printf("Failed to write pxe_enable flag\n");
-    return kPxeWordWriteFailed;
-  }
-  return 0;
-}
-
-}  // namespace
 
 int set_pxe(const DeviceHandle& handle, uint32_t port, bool on) {
   uint32_t mask = 0;
@@ -33,6 +18,10 @@ int set_pxe(const DeviceHandle& handle, uint32_t port, bool on) {
   if (((mask & bit) != 0) == on) return 0;
 
   UnprotectedFlash unprotected(handle);
-  if (int written = write_new_mask(handle, on ? mask | bit : mask & ~bit, on); written != 0) return written;
-  return refresh_board_sector_digest(handle);
+
+  if (!unprotected.unprotected()) return report_unprotect_failure();
+  if (on) return rewrite_user_area_word(handle, UserArea::kPxeEnable, mask | bit, "Failed to write user area...\n",
+                                        kSettingRewriteFailed);
+  return rewrite_user_area_word(handle, UserArea::kPxeEnable, mask & ~bit, "Failed to write pxe_enable flag\n",
+                                kPxeWordWriteFailed);
 }

@@ -15,17 +15,23 @@ inline constexpr int kSettingNotSupported = kExitNotSupported;
 
 // Unprotects the flash for the scope and protects it again on every way
 // out; Ctrl+C is refused meanwhile, so that no sector is left half written.
+// A part that could not be unprotected is not written at all: the edit
+// checks unprotected() and stops with kUnprotectFailed.
 class UnprotectedFlash {
  public:
-  explicit UnprotectedFlash(const DeviceHandle& handle) : handle_(handle) { unprotect(handle_); }
+  explicit UnprotectedFlash(const DeviceHandle& handle) : handle_(handle), unprotected_(unprotect(handle_) == 0) {}
   ~UnprotectedFlash() { protect(handle_); }
   UnprotectedFlash(const UnprotectedFlash&) = delete;
   UnprotectedFlash& operator=(const UnprotectedFlash&) = delete;
 
+  bool unprotected() const { return unprotected_; }
+
  private:
   FlashWriteInProgress writing_;
   DeviceHandle handle_;
+  bool unprotected_;
 };
 
-// "Flash may be corrupted...\n" after the failure line, on standard error.
-void report_rewrite_failure(const char* failureLine);
+// "Failed to unprotect the flash: nothing was written.\n" on standard
+// error; kUnprotectFailed.
+int report_unprotect_failure();

@@ -12,6 +12,7 @@
 #include "sw/tools/flashLoader/boardconfig/console_answers.h"
 #include "sw/tools/flashLoader/boardconfig/function_masks.h"
 #include "sw/tools/flashLoader/boardconfig/programmed_macs.h"
+#include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_area.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
@@ -127,7 +128,8 @@ int vnic_commit(const DeviceHandle& handle, uint32_t port) {
   out_printf("PCIE Function Number  : %d\n", static_cast<int>(port));
   print_programmed_macs(handle);
   FunctionMasks current;
-  if (read_function_masks(handle, &current)) print_function_masks(current);
+  const bool masksRead = read_function_masks(handle, &current);
+  if (masksRead) print_function_masks(current);
 
   out_printf("\nHow many vNICs do you want to configure? ");
   const std::optional<int> count = read_number_answer();
@@ -145,6 +147,12 @@ int vnic_commit(const DeviceHandle& handle, uint32_t port) {
   if (portCount != 2) {
     refuse("\nWARNING: vNIC only supported on dual port cards\n");
     return kNotDualPort;
+  }
+  // The new masks keep the bits of the current ones that the layout does not
+  // decide: without them, a commit would write masks nobody asked for.
+  if (!masksRead) {
+    err_printf("Nothing was committed: the function masks could not be read.\n");
+    return kSettingReadFailed;
   }
   const FunctionMasks masks = derive_function_masks(current, vnics_per_port(vnics), boardType);
   const std::vector<uint8_t> area = build_vnic_area(vnics);

@@ -45,11 +45,17 @@ int enable_wol(const DeviceHandle& handle, uint32_t port) {
     set_live_bit(handle, bit, true);
     return 0;
   }
-  sector[index] |= bit;
-  UnprotectedFlash unprotected(handle);
-  if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
-  set_live_bit(handle, bit, true);
-  return refresh_crbinit_digests(handle);
+  std::vector<uint32_t> edited = sector;
+  edited[index] |= bit;
+  int result = 0;
+  {
+    UnprotectedFlash unprotected(handle);
+    if (!unprotected.unprotected()) return report_unprotect_failure();
+    result = rewrite_crbinit_sector(handle, sector, edited);
+  }
+  // The live mask follows the flash only once the flash holds the change.
+  if (result == 0) set_live_bit(handle, bit, true);
+  return result;
 }
 
 int disable_wol(const DeviceHandle& handle, uint32_t port) {
@@ -64,13 +70,14 @@ int disable_wol(const DeviceHandle& handle, uint32_t port) {
     set_live_bit(handle, bit, false);
     return 0;
   }
-  sector[index] &= ~bit;
+  std::vector<uint32_t> edited = sector;
+  edited[index] &= ~bit;
   int result = 0;
   {
     UnprotectedFlash unprotected(handle);
-    if (int written = rewrite_crbinit_sector(handle, sector); written != 0) return written;
-    result = refresh_crbinit_digests(handle);
+    if (!unprotected.unprotected()) return report_unprotect_failure();
+    result = rewrite_crbinit_sector(handle, sector, edited);
   }
-  set_live_bit(handle, bit, false);
+  if (result == 0) set_live_bit(handle, bit, false);
   return result;
 }

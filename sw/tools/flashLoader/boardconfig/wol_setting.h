@@ -18,5 +18,7 @@ int enable_wol(const DeviceHandle& handle, uint32_t port);
 
 // "Disabling WOL on port %d......."; the same results without the board
 // refusal ("WOL is already disabled on port %d !" when the bit is clear).
-// The live bit is cleared after the flash is done.
+// In both, the live bit changes only once the flash holds the change; a
+// failed change leaves the flash as it was (or names the file that holds
+// it) and the live bit too.
 int disable_wol(const DeviceHandle& handle, uint32_t port);

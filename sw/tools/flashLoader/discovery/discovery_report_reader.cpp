@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/hostglue/file_handle.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {

@@ -2,23 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <new>
 #include <span>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "romimage/flash_layout.h"
-#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/hostglue/pending_file.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
@@ -52,89 +48,25 @@ int read_sectors(const DeviceHandle& handle, const char* caller,
   return kExitOk;
 }
 
-constexpr int kNamesTried = 100;
-
-// The name with "_2", "_3", ... appended from the second try on.
-std::string numbered(const std::string& base, int n) { return n == 1 ? base : base + "_" + std::to_string(n); }
-
-// A backup being written: a file under a name no backup has, renamed to the
-// backup's name only once it is complete, so that a run that fails or is
-// killed half-way never leaves something that looks like a backup.
-struct PendingBackup {
-  FileHandle file;
-  std::string writing;  // the file's name while it is written
-};
-
-// The file is created exclusively, for the owner only (it holds the board's
-// serial number and MAC addresses). Null file after its line when none can
-// be created.
-PendingBackup open_backup_file(const std::string& path) {
-  const std::filesystem::path target(path);
-  const std::string base = (target.parent_path() / ("incomplete_" + target.filename().string())).string();
-  PendingBackup pending;
-  for (int n = 1; n <= kNamesTried && !pending.file; ++n) {
-    pending.writing = numbered(base, n);
-    errno = 0;
-    pending.file.reset(std::fopen(pending.writing.c_str(), "wbx"));
-    if (!pending.file && errno != EEXIST) break;
-  }
-  if (!pending.file) {
-    err_printf("Failed to use %s for flash backup\n", path.c_str());
-    return pending;
-  }
-  std::error_code ignored;
-  std::filesystem::permissions(pending.writing,
-                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace, ignored);
+// Opens the backup's pending file; a null file after its line when none
+// can be created.
+PendingFile open_backup_file(const std::string& path) {
+  PendingFile pending = open_pending_file(path);
+  if (!pending.file) err_printf("Failed to use %s for flash backup\n", path.c_str());
   return pending;
 }
 
-// Gives the complete file the first free backup name: an earlier backup of
-// the same second (a run tried again at once) is never replaced. A hard link
-// fails rather than replace; where the file system has none, the name is
-// taken when it is still free.
-bool publish(const std::string& writing, std::string* path) {
-  const std::string base = *path;
-  for (int n = 1; n <= kNamesTried; ++n) {
-    const std::string candidate = numbered(base, n);
-    std::error_code ec;
-    std::filesystem::create_hard_link(writing, candidate, ec);
-    if (!ec) {
-      std::filesystem::remove(writing, ec);
-      *path = candidate;
-      return true;
-    }
-    if (std::filesystem::exists(candidate, ec)) continue;
-    std::filesystem::rename(writing, candidate, ec);
-    if (ec) return false;
-    *path = candidate;
-    return true;
-  }
-  return false;
-}
-
-// Closes the file (a full disk may show only then) and gives it its name.
 // 0, or 16 after its line with nothing left behind.
-int finish_backup(PendingBackup pending, std::string* path, bool written) {
-  const bool closed = std::fclose(pending.file.release()) == 0;
-  if (closed && written && publish(pending.writing, path)) return kExitOk;
-  std::error_code ignored;
-  std::filesystem::remove(pending.writing, ignored);
+int finish_backup(PendingFile pending, std::string* path, bool written) {
+  if (publish_pending_file(std::move(pending), path, written)) return kExitOk;
   err_printf("Failed to write to file %s for backup\n", path->c_str());
   return kExitFileProblem;
-}
-
-// A backup that cannot be completed leaves nothing behind.
-void abandon_backup(PendingBackup pending) {
-  std::fclose(pending.file.release());
-  std::error_code ignored;
-  std::filesystem::remove(pending.writing, ignored);
 }
 
 }  // namespace
 
 int save_total_flash_backup(const DeviceHandle& handle, std::string* path) {
-  PendingBackup pending = open_backup_file(*path);
+  PendingFile pending = open_backup_file(*path);
   if (!pending.file) return kExitFileProblem;
   bool written = true;
   const int result = read_sectors(handle, "save_total_flash_backup", [&](uint32_t, std::span<const uint32_t> words) {
@@ -145,14 +77,14 @@ int save_total_flash_backup(const DeviceHandle& handle, std::string* path) {
     return kExitOk;
   });
   if (result != kExitOk && written) {
-    abandon_backup(std::move(pending));
+    abandon_pending_file(std::move(pending));
     return result;
   }
   return finish_backup(std::move(pending), path, written);
 }
 
 int save_flash_copy_backup(const std::vector<uint8_t>& flash, std::string* path) {
-  PendingBackup pending = open_backup_file(*path);
+  PendingFile pending = open_backup_file(*path);
   if (!pending.file) return kExitFileProblem;
   const bool written = std::fwrite(flash.data(), 1, flash.size(), pending.file.get()) == flash.size();
   return finish_backup(std::move(pending), path, written);

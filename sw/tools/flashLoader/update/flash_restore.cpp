@@ -17,6 +17,8 @@
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/progress_output.h"
 #include "sw/tools/flashLoader/adapter/rom_lock.h"
+#include "sw/tools/flashLoader/adapter/safe_sector_rewrite.h"
+#include "sw/tools/flashLoader/adapter/sector_copy_file.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/boardconfig/user_area_record.h"
 #include "sw/tools/flashLoader/hostglue/instance_lock.h"
@@ -24,7 +26,7 @@
 #include "romimage/flash_layout.h"
 #include "romimage/md5_table.h"
 #include "sw/tools/flashLoader/update/board_data_carry.h"
-#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/hostglue/file_handle.h"
 #include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 #include "sw/tools/flashLoader/update/operator_confirmation.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
@@ -269,6 +271,72 @@ int read_backup_file(const std::string& path, std::vector<uint8_t>* picture) {
   return kExitOk;
 }
 
+// A sector copy that a board edit kept (its old board sector or sector 0)
+// is put back as it is: it was read from this board minutes before, so
+// nothing of it is carried over from the flash. 0; 5 another board's; 8;
+// 9; 12; 13 when the sector never read back as the copy holds it; 16 a
+// damaged copy; 30; 31.
+int restore_sector_copy(const DeviceHandle& handle, const std::string& path, const SectorCopy& copy,
+                        uint32_t checkFlag) {
+  UserAreaRecord flashUserArea;
+  if (read_user_area(handle, &flashUserArea) != 0) return kExitFlashNotReadable;
+  const std::string boardSerial = flashUserArea.serialNumber();
+  if (alphanumeric(boardSerial) && boardSerial != copy.serial) {
+    err_printf("Wrong Backup Romimage!!\n");
+    return kExitWrongBackup;
+  }
+  out_printf("Sector %u as kept in %s\n", copy.sector, path.c_str());
+  if (checkFlag != 0) {
+    switch (confirm_offline_operation("Do you wish to restore? (Y/N) ")) {
+      case Confirmation::accepted:
+        break;
+      case Confirmation::declined:
+        return kExitDeclined;
+      case Confirmation::invalid:
+        return kExitGeneralFailure;
+    }
+  }
+  out_printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
+  {
+    RomLockHold lock(handle);
+    if (!lock.held()) return kExitLockNotTaken;
+    flash_update_begin(handle);
+  }
+  int result = kExitOk;
+  if (unprotect(handle) != 0) {
+    result = kUnprotectFailed;
+  } else {
+    FlashWriteInProgress writing;
+    out_printf("Restoring sector %u...\n", copy.sector);
+    if (!write_sector_verified(handle, copy.sector, copy.words)) {
+      err_printf("Sector %u does not read back as the backup holds it.\n", copy.sector);
+      err_printf("Flash may be corrupted.\n");
+      result = kExitVerifyFailed;
+    }
+    protect(handle);
+  }
+  flash_update_end(handle);
+  if (result == kExitOk) advise_after_restore(std::nullopt);
+  return result;
+}
+
+// A file given to the restore that is a sector copy: its restore's result.
+// Nothing for any other file, which the whole-flash restore then reads.
+std::optional<int> restore_if_sector_copy(const DeviceHandle& handle, const std::string& path, uint32_t checkFlag) {
+  SectorCopy copy;
+  switch (read_sector_copy(path, &copy)) {
+    case SectorCopyRead::copy:
+      return restore_sector_copy(handle, path, copy, checkFlag);
+    case SectorCopyRead::damaged:
+      err_printf("The sector copy %s is damaged: it is not restored.\n", path.c_str());
+      return kExitFileProblem;
+    case SectorCopyRead::notACopy:
+    case SectorCopyRead::unreadable:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int restore_flash_from_file(const DeviceHandle& handle, const std::string& path, const RestoreRequest& request) {
@@ -276,6 +344,7 @@ int restore_flash_from_file(const DeviceHandle& handle, const std::string& path,
     err_printf("backup romimage name can't be null\n");
     return kExitFileProblem;
   }
+  if (std::optional<int> copied = restore_if_sector_copy(handle, path, request.checkFlag)) return *copied;
   std::optional<uint32_t> boardType;
   if (request.checkFlag != 0) {
     uint32_t type = 0;

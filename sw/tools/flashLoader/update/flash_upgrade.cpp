@@ -25,7 +25,7 @@
 #include "romimage/md5_table.h"
 #include "sw/tools/flashLoader/update/board_data_carry.h"
 #include "sw/tools/flashLoader/update/driver_mode_steps.h"
-#include "sw/tools/flashLoader/update/file_handle.h"
+#include "sw/tools/flashLoader/hostglue/file_handle.h"
 #include "sw/tools/flashLoader/update/flash_backup.h"
 #include "sw/tools/flashLoader/update/flash_restore.h"
 #include "sw/tools/flashLoader/runstate/flash_write_phase.h"
