@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "sw/tools/flashLoader/adapter/adapter_test_fixture.h"
+#include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/progress_output.h"
@@ -125,6 +126,29 @@ TEST_F(FlashAccessTest, FailedWritesGiveTheirCodes) {
   capturedErr();
   EXPECT_EQ(write_pxe_word(handle, 0), -1);
   card().setSemaphore({});
+}
+
+// Each register write of an erase that the driver did not carry out stops
+// the erase: with the old address the controller would erase another
+// sector, with the old opcode the done bit of the previous instruction
+// would pass for the erase's.
+TEST_F(FlashAccessTest, AnEraseWhoseSetUpFailedErasesNothing) {
+  DeviceHandle handle = openBoard();
+  ASSERT_EQ(unprotect(handle), 0);
+  const std::vector<uint8_t> before = flash();
+  // After the lock's owner id: address width and write-enable opcode, then
+  // address, address width and erase opcode.
+  for (uint64_t failing = 1; failing <= 5; ++failing) {
+    SCOPED_TRACE(failing);
+    fault(FaultAction::kFail, 2, failing, std::nullopt, 1);
+    captureOutput();
+    EXPECT_NE(erase_sector(handle, kScratchSector), 0);
+    capturedOut();
+    capturedErr();
+    clearFaults();
+    EXPECT_TRUE(flash() == before);
+  }
+  EXPECT_EQ(protect(handle), 0);
 }
 
 TEST_F(FlashAccessTest, APxeWordWriteCanOnlyClearBits) {

@@ -4,6 +4,16 @@
 #include "sw/tools/flashLoader/adapter/register_access.h"
 #include "sw/tools/flashLoader/adapter/register_poll.h"
 
+namespace {
+
+// A register write the driver did not report done: the instruction that
+// follows would run with the controller's old address or opcode.
+bool set_register(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
+  return cvm_ppd_write(handle, reg, value) == 0;
+}
+
+}  // namespace
+
 int wait_done(const DeviceHandle& handle) {
   RegisterPoll status(handle, kRegSpiControllerStatus);
   for (uint32_t poll = 0; poll < g_poll_limits.controllerPolls; ++poll)
@@ -12,7 +22,9 @@ int wait_done(const DeviceHandle& handle) {
 }
 
 int run_instruction(const DeviceHandle& handle, uint32_t opcode) {
-  cvm_ppd_write(handle, kRegSpiOpcode, opcode);
+  // A done bit left over from the previous instruction must not pass for
+  // this one's.
+  if (!set_register(handle, kRegSpiOpcode, opcode)) return -1;
   return wait_done(handle);
 }
 
@@ -23,12 +35,12 @@ int read_status_register(const DeviceHandle& handle, uint32_t* status) {
 }
 
 int write_enable(const DeviceHandle& handle) {
-  cvm_ppd_write(handle, kRegSpiAddressBytes, 0);
+  if (!set_register(handle, kRegSpiAddressBytes, 0)) return -1;
   return run_instruction(handle, kSpiWriteEnable);
 }
 
 int wait_not_busy(const DeviceHandle& handle) {
-  cvm_ppd_write(handle, kRegSpiAddressBytes, 0);
+  if (!set_register(handle, kRegSpiAddressBytes, 0)) return -1;
   for (uint32_t round = 0; round <= g_poll_limits.controllerPolls; ++round) {
     uint32_t status = 0;
     if (read_status_register(handle, &status) != 0) return -1;
@@ -39,7 +51,7 @@ int wait_not_busy(const DeviceHandle& handle) {
 
 int write_status_register(const DeviceHandle& handle, uint32_t value) {
   if (write_enable(handle) != 0) return -1;
-  cvm_ppd_write(handle, kRegSpiWriteData, value);
+  if (!set_register(handle, kRegSpiWriteData, value)) return -1;
   if (run_instruction(handle, kSpiWriteStatus) != 0) return -1;
   return wait_not_busy(handle);
 }
@@ -48,9 +60,9 @@ int sector_erase(const DeviceHandle& handle, uint32_t offset) {
   // Without the latch the part ignores the erase; waiting for it would
   // report a sector erased that was not.
   if (write_enable(handle) != 0) return -1;
-  cvm_ppd_write(handle, kRegSpiAddress, offset);
-  cvm_ppd_write(handle, kRegSpiAddressBytes, 3);
-  if (run_instruction(handle, kSpiSectorErase) != 0) {
+  // An address the controller did not take would erase another sector.
+  if (!set_register(handle, kRegSpiAddress, offset) || !set_register(handle, kRegSpiAddressBytes, 3) ||
+      run_instruction(handle, kSpiSectorErase) != 0) {
     cvm_ppd_write(handle, kRegSpiAddressBytes, 0);
     return -1;
   }

@@ -12,18 +12,24 @@ void print_write_call_failed() {
 }
 
 uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg) {
+  uint32_t value = 0;
+  return read_register(handle, reg, &value) ? value : 0;
+}
+
+bool read_register(const DeviceHandle& handle, uint32_t reg, uint32_t* value) {
   if (!handle) {
     out_printf("cvm_ppd_read:device handle null\n");
-    return 0;
+    return false;
   }
   DriverRequest request = make_driver_request(kCmdRegisterRead);
   request.address = reg;
   request.length = 4;
   if (!CvDeviceIoControl(handle, &request)) {
     print_read_call_failed();
-    return 0;
+    return false;
   }
-  return static_cast<uint32_t>(request.data);
+  *value = static_cast<uint32_t>(request.data);
+  return true;
 }
 
 int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {

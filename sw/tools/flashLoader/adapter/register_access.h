@@ -10,6 +10,10 @@
 // failed (after its line).
 uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg);
 
+// The same, telling a failed call apart from a register that reads 0:
+// false after the line.
+bool read_register(const DeviceHandle& handle, uint32_t reg, uint32_t* value);
+
 // Command 2. The answer's status word; -1 when there is no handle or the
 // call failed (after its line).
 int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value);

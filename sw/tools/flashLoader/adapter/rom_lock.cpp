@@ -19,4 +19,11 @@ int take_rom_lock(const DeviceHandle& handle) {
   return -1;
 }
 
-void release_rom_lock(const DeviceHandle& handle) { cvm_ppd_read(handle, kRegRomSemaphoreRelease); }
+void release_rom_lock(const DeviceHandle& handle) {
+  // A release the driver never carried out leaves the semaphore held for
+  // good: the driver and the firmware would wait on it after this run.
+  const int tries = handle ? 3 : 1;  // without an adapter a retry changes nothing
+  uint32_t ignored = 0;
+  for (int attempt = 0; attempt < tries; ++attempt)
+    if (read_register(handle, kRegRomSemaphoreRelease, &ignored)) return;
+}

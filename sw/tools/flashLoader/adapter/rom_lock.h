@@ -11,7 +11,8 @@
 // further reads without it.
 int take_rom_lock(const DeviceHandle& handle);
 
-// One read of the release register; its value means nothing.
+// One read of the release register (its value means nothing), tried again
+// up to twice when the call itself fails.
 void release_rom_lock(const DeviceHandle& handle);
 
 // Holds the ROM lock for a scope: takes it on construction (held() says

@@ -101,3 +101,20 @@ TEST_F(RomLockTest, OtherOperationsDoNotBreakALock) {
 }
 
 }  // namespace
+
+namespace {
+
+// A release whose driver call failed would leave the semaphore held after
+// the run: the driver and the firmware would wait on it for good.
+TEST_F(RomLockTest, AReleaseTheDriverDidNotCarryOutIsTriedAgain) {
+  DeviceHandle handle = openBoard();
+  ASSERT_EQ(take_rom_lock(handle), 0);
+  fault(FaultAction::kFail, 1, 0, std::nullopt, 2);  // the first two release calls fail
+  captureOutput();
+  release_rom_lock(handle);
+  EXPECT_EQ(capturedOut(), "IO CONTROL FAILED = 0x1f \nIO CONTROL FAILED = 0x1f \n");
+  capturedErr();
+  EXPECT_FALSE(card().semaphore().held);
+}
+
+}  // namespace
