@@ -98,6 +98,21 @@ int board_sector_is_sound(const DeviceHandle& handle, bool* sound) {
   return kExitOk;
 }
 
+// The board sector of the picture sealed again once it holds the board's
+// own areas instead of the backup's: its digest covers them, and a restore
+// that wrote the backup's digest over other areas would leave a flash that
+// fails its self-test. 0, or 31 when no digest can be made.
+int reseal_board_sector(std::vector<uint8_t>& picture) {
+  std::vector<uint32_t> words(kSectorWords);
+  std::memcpy(words.data(), picture.data() + FlashLayout::kBoardSector, FlashLayout::kSectorSize);
+  platform::Md5Digest digest{};
+  if (!hash_sector_words(SectorWords(words.data(), kSectorWords), FlashLayout::kBoardSector, false, &digest))
+    return kExitGeneralFailure;
+  burnkit::storeSlotDigest(
+      std::span<uint8_t, 16>(picture.data() + burnkit::md5SlotOffset(FlashLayout::kBoardSectorNumber), 16), digest);
+  return kExitOk;
+}
+
 // Step: the board's feature and vNIC property areas from the flash into
 // the picture, so that the restore does not take them back in time.
 int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, BoardAreas areas) {
@@ -111,7 +126,14 @@ int keep_board_areas(const DeviceHandle& handle, std::vector<uint8_t>& picture, 
 
   out_printf("Restoring feature area...\n");
   bool vnicPresent = false;
-  return read_feature_and_vnic_areas(handle, std::span<uint8_t>(picture), "Restoring vprop area...\n", &vnicPresent);
+  const std::vector<uint8_t> boardSector(picture.begin() + FlashLayout::kBoardSector,
+                                         picture.begin() + FlashLayout::kBoardSector + FlashLayout::kSectorSize);
+  if (int read = read_feature_and_vnic_areas(handle, std::span<uint8_t>(picture), "Restoring vprop area...\n",
+                                             &vnicPresent);
+      read != kExitOk)
+    return read;
+  const bool changed = !std::equal(boardSector.begin(), boardSector.end(), picture.begin() + FlashLayout::kBoardSector);
+  return changed ? reseal_board_sector(picture) : kExitOk;
 }
 
 // One sector erased, written and read back. 0; 14 when the erase failed;
