@@ -112,7 +112,13 @@ int switch_driver_mode(int mode, const std::string& connectionName) {
     out_printf("FindDevice Failed\n");
     return 0;
   }
-  return mode == kDriverModeQuiescent ? switch_to_quiescent() : switch_to_normal();
+  if (mode == kDriverModeQuiescent) return switch_to_quiescent();
+  if (switch_to_normal()) return 1;
+  // The functions are not all back in normal mode: the marker that lets a
+  // later run find and repair the switch goes back on.
+  std::string ignored;
+  Read_Write_Registry(found.instanceIds, kDriverModeQuiescent, &ignored);
+  return 0;
 }
 
 int cv_driver_quiescent_mode(const std::string& connectionName) {

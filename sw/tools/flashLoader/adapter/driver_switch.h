@@ -19,7 +19,8 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
 // Quiescent: the value set, every function of the card disabled, the port's
 // own enabled again, then the 20-second wait for the driver to come up.
 // Normal: the value deleted, the port's function disabled, every function
-// enabled. 1 = done, 0 = failed (messages printed).
+// enabled; when that fails the value is set again, so that the next run
+// still finds the switch to repair. 1 = done, 0 = failed (messages printed).
 int switch_driver_mode(int mode, const std::string& connectionName);
 
 // Clears a switch left by an interrupted run: quiescent then normal again.

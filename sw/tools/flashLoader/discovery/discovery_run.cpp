@@ -128,6 +128,7 @@ StepResult skip_card(const std::string& name, int code, int* result) {
 // kGoOn, or the code that ends the run.
 StepResult upgrade_selected_port(const std::string& name, int* result) {
   uint32_t port = 0;
+  if (StepResult failed = repair_switch_before_open(name)) return skip_card(name, *failed, result);
   if (int checked = check_port(name, &port); checked != 0) return skip_card(name, checked, result);
   if (int enabled = check_flash_writes_enabled(adapter_handle()); enabled != 0)
     return skip_card(name, enabled, result);

@@ -11,6 +11,7 @@
 #include "sw/tools/flashLoader/runstate/run_state.h"
 #include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
+#include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/pci_location_lookup.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
@@ -22,13 +23,14 @@ bool names_pci_location(const std::string& name) {
 }
 
 // The connections whose adapter opens as a Corvane port; each is closed
-// again at once.
+// again at once. A port that an interrupted run's switch left disabled does
+// not open, yet it is one: its marker says so, and the run repairs it.
 std::vector<std::string> corvane_connections() {
   build_interface_list();
   std::vector<std::string> ports;
   for (const std::string& name : g_interface_list) {
     uint32_t port = 0;
-    if (open_adapter(name, &port) == 0) ports.push_back(name);
+    if (open_adapter(name, &port) == 0 || switch_marker_on(name)) ports.push_back(name);
     close_adapter();
   }
   return ports;
@@ -60,6 +62,7 @@ StepResult open_interface(const char* argument) {
     return kGoOn;
   }
 
+  if (StepResult end = repair_switch_before_open(g_run.interfaceName)) return end;
   int checked = check_adapter(g_run.interfaceName, &g_run.port, g_xml_mode != 0);
   if (checked == 12) {
     err_printf("Verifying flash...Failed.\n");

@@ -41,3 +41,20 @@ int leftover_driver_switch(const std::string& connectionName) {
   }
   return Clean_Registry(ids) == 1 ? 1 : 0;
 }
+
+bool switch_marker_on(const std::string& connectionName) {
+  std::vector<std::string> ids;
+  if (!Get_Instance_Id(connectionName, &ids) || ids.empty()) return false;
+  bool marked = false;
+  platform::Registry& registry = platform::host().registry();
+  walk_adapter_instances(kMessages, [&](const AdapterInstance& instance) {
+    for (const std::string& id : ids) {
+      platform::RegValue value;
+      if (equal_ignoring_case(instance.netCfgInstanceId, id) &&
+          registry.queryValue(instance.key, "LoadFirmware", &value) == platform::kErrorSuccess)
+        marked = true;
+    }
+    return true;
+  });
+  return marked;
+}

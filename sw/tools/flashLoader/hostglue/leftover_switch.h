@@ -13,3 +13,8 @@ int Clean_Registry(const std::vector<std::string>& instanceIds);
 // 1 when the port named by the connection has a leftover switch to clear,
 // else 0.
 int leftover_driver_switch(const std::string& connectionName);
+
+// Whether an adapter instance of the connection carries "LoadFirmware": the
+// switch of a run that ended half-way, which may have left the port's
+// function disabled. Nothing is printed for a name that is no connection.
+bool switch_marker_on(const std::string& connectionName);

@@ -64,7 +64,7 @@ struct UpgradeRun {
   UserAreaRecord flashUserArea;  // the board's user area before the upgrade
   std::string imagePath;
   std::unique_ptr<burnkit::FlashImage> image;
-  std::string backupPath;          // outside report mode
+  std::string backupPath;          // the backup file (in report mode too)
   std::vector<uint8_t> flashCopy;  // in report mode: the flash before the upgrade
   uint64_t differing = 0;          // bit n: sector n changes
 };
@@ -202,11 +202,24 @@ int find_differing_sectors(UpgradeRun& run) {
 // Puts the flash as it was before the upgrade back: the backup file, or in
 // report mode the copy in memory. The board's areas come from that backup,
 // since the flash's own may be erased by now. The restore's result.
+// When neither puts it back, the administrator is told which file holds the
+// flash as it was and the command that writes it (forced: the board type
+// may be unreadable by then).
 int restore_backup(UpgradeRun& run, const DeviceHandle& handle) {
   const RestoreRequest request{0, BoardAreas::picture};
-  if (!run.reportMode) return restore_flash_from_file(handle, run.backupPath, request);
-  const int restored = restore_flash_picture(handle, run.flashCopy, request);
-  if (restored != kExitOk) err_printf("Flash may be corrupted.\n");
+  int restored = kExitOk;
+  if (!run.reportMode) {
+    restored = restore_flash_from_file(handle, run.backupPath, request);
+  } else {
+    restored = restore_flash_picture(handle, run.flashCopy, request);
+    if (restored != kExitOk) err_printf("Flash may be corrupted.\n");
+    // The file holds the same picture; a fault that has passed may let it in.
+    if (restored != kExitOk && !run.backupPath.empty())
+      restored = restore_flash_from_file(handle, run.backupPath, request);
+  }
+  if (restored != kExitOk && !run.backupPath.empty())
+    err_printf("The flash as it was is kept in \"%s\". Put it back with: burnkit -i \"%s\" -f -r \"%s\"\n",
+               run.backupPath.c_str(), run.interfaceName.c_str(), run.backupPath.c_str());
   return restored;
 }
 
