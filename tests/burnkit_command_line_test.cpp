@@ -332,6 +332,31 @@ TEST_F(BurnkitCommandLineTest, AStaleLockIsClearedOnlyByYes) {
   std::filesystem::remove(lockFile());
 }
 
+// The lock file names the run that holds it. While that run is alive a
+// second one ends at once, asks nothing and touches nothing; once it has
+// ended, its lock is a stale one and the question comes back.
+TEST_F(BurnkitCommandLineTest, ALockHeldByALiveRunIsRefusedWithoutAsking) {
+  std::string owner, second;
+  host_.runDuring(
+      "burnkit", {"-i", "Local Area Connection", "--pxe-off"}, "Enter the port number[0-1]:", [&] {
+        std::ifstream(lockFile()) >> owner;
+        RunResult other = burnkit({"-i", "Local Area Connection", "--pxe-off"}, "y\n0\n");
+        EXPECT_EQ(other.exitCode, kMinusOne);
+        second = other.out;
+      });
+  EXPECT_FALSE(owner.empty());
+  EXPECT_EQ(second, "Another Corvane tool (process " + owner + ") is running and holds " + lockFile() +
+                        ": this run does not touch the adapters.\nEXITING....!!\n");
+  EXPECT_EQ(second.find("(Y/N)"), std::string::npos);
+  EXPECT_EQ(second.find("Enter the port number"), std::string::npos) << "the refused run went on";
+
+  // The same file left by a run that has ended: asked about, as any stale lock.
+  std::ofstream(lockFile()) << owner << " 1\n";
+  RunResult stale = burnkit({"-i", "Local Area Connection"}, "y\n");
+  EXPECT_EQ(stale.exitCode, 0u);
+  EXPECT_NE(stale.out.find("Do you want to proceed anyway ? (Y/N) \n"), std::string::npos) << stale.out;
+}
+
 TEST_F(BurnkitCommandLineTest, CtrlCAtAPromptEndsTheRunAndRemovesTheLock) {
   leaveStaleLock();
   RunResult r = host_.runInterrupted("burnkit", {"-i", "Local Area Connection"}, "(Y/N) \n");

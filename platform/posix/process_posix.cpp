@@ -14,6 +14,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -225,10 +229,47 @@ struct SpawnSetup {
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
+// The state letter and the start time (clock ticks after boot) of a process
+// from /proc/PID/stat; false when it has no entry. The command name may hold
+// blanks and parentheses, so the fields are counted from its last ')'.
+bool read_process_stat(uint32_t id, char* state, uint64_t* started) {
+  std::ifstream in("/proc/" + std::to_string(id) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) return false;
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  // Fields from 3 (state) on; the start time is field 22.
+  for (int number = 3; number <= 22 && fields >> field; ++number) {
+    if (number == 3) *state = field.empty() ? '?' : field[0];
+    if (number == 22) {
+      *started = std::strtoull(field.c_str(), nullptr, 10);
+      return true;
+    }
+  }
+  return false;
+}
+
 class PosixProcess : public Process {
  public:
   explicit PosixProcess(std::vector<std::string> systemDirectories)
       : systemDirectories_(std::move(systemDirectories)) {}
+
+  ProcessStamp self() override {
+    ProcessStamp stamp;
+    stamp.id = static_cast<uint32_t>(::getpid());
+    char state = '?';
+    read_process_stat(stamp.id, &state, &stamp.started);
+    return stamp;
+  }
+
+  bool running(const ProcessStamp& stamp) override {
+    char state = '?';
+    uint64_t started = 0;
+    if (stamp.id == 0 || !read_process_stat(stamp.id, &state, &started)) return false;
+    return state != 'Z' && state != 'X' && started == stamp.started;
+  }
 
   std::unique_ptr<Child> start(const std::string& commandLine, const StartOptions& options,
                                WinError* error) override {

@@ -48,9 +48,21 @@ class Child {
   virtual int outputPipe() const = 0;
 };
 
+// A process named so that a reused process id cannot pass for it: its id
+// and the time it started (GetProcessTimes' creation time on the target).
+struct ProcessStamp {
+  uint32_t id = 0;
+  uint64_t started = 0;
+};
+
 class Process {
  public:
   virtual ~Process() = default;
+  // This process's stamp.
+  virtual ProcessStamp self() = 0;
+  // Whether the process the stamp names still runs: the same id, started at
+  // the same time, not ended.
+  virtual bool running(const ProcessStamp& stamp) = 0;
   // CreateProcess with no application name. nullptr and *error (2 when the
   // executable is not found) on failure.
   virtual std::unique_ptr<Child> start(const std::string& commandLine, const StartOptions& options,

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
@@ -17,14 +18,31 @@ const bool kReset = register_state_reset([] { g_lockPath.clear(); });
 enum class CreateResult { Created, Exists, Failed };
 
 // Create-new, so that of two runs started together only one holds the lock.
+// The file names its owner ("<process id> <start time>"), so that a later
+// run can tell a live run from one that ended without cleaning up.
 CreateResult create_lock_file() {
   errno = 0;
   std::FILE* file = std::fopen(g_lockPath.c_str(), "wx");
   if (file) {
+    const platform::ProcessStamp self = platform::host().process().self();
+    std::fprintf(file, "%u %llu\n", self.id, static_cast<unsigned long long>(self.started));
     std::fclose(file);
     return CreateResult::Created;
   }
   return errno == EEXIST ? CreateResult::Exists : CreateResult::Failed;
+}
+
+// The owner a lock file names; nothing for a file without one (written by
+// an older tool or the upgrade wrapper, or cut short).
+std::optional<platform::ProcessStamp> lock_owner() {
+  std::FILE* file = std::fopen(g_lockPath.c_str(), "r");
+  if (!file) return std::nullopt;
+  unsigned id = 0;
+  unsigned long long started = 0;
+  const bool named = std::fscanf(file, "%u %llu", &id, &started) == 2;
+  std::fclose(file);
+  if (!named || id == 0) return std::nullopt;
+  return platform::ProcessStamp{id, started};
 }
 
 int report_create_failed() {
@@ -42,6 +60,16 @@ int take_instance_lock() {
   CreateResult created = create_lock_file();
   if (created == CreateResult::Created) return 0;
   if (created == CreateResult::Failed) return report_create_failed();
+
+  // A run that still works on the adapters is never second-guessed: this run
+  // ends as if the question below had been answered "N".
+  if (std::optional<platform::ProcessStamp> owner = lock_owner();
+      owner && owner->id != platform::host().process().self().id && platform::host().process().running(*owner)) {
+    out_printf("Another Corvane tool (process %u) is running and holds %s: this run does not touch the adapters.\n",
+               owner->id, g_lockPath.c_str());
+    out_printf("EXITING....!!\n");
+    return -1;
+  }
 
   out_printf("Warning: Either another Corvane tool is already running, or your last session did not close "
               "gracefully.\n");
