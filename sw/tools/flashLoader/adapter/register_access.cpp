@@ -16,7 +16,7 @@ uint32_t cvm_ppd_read(const DeviceHandle& handle, uint32_t reg) {
     out_printf("cvm_ppd_read:device handle null\n");
     return 0;
   }
-  DriverRequest request = make_driver_request(kCmdRegisterRead);
+  DriverRequest request = make_word_request(kCmdRegisterRead);
   request.address = reg;
   request.length = 4;
   if (!CvDeviceIoControl(handle, &request)) {
@@ -35,7 +35,7 @@ int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
 }
 
 int send_word_write(const DeviceHandle& handle, uint32_t command, uint32_t address, uint32_t value) {
-  DriverRequest request = make_driver_request(command);
+  DriverRequest request = make_word_request(command);
   request.address = address;
   request.length = 4;
   request.data = value;
