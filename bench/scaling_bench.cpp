@@ -6,8 +6,9 @@
 // simulated host's file-status calls and state-file parses (from
 // CORVANE_SIMHOST_COUNTS). Linear work keeps the ratio near 1.
 //
-// One run per host size: the figures are ratios of single runs, so run it on
-// a quiet machine. Usage: scaling_bench [MAX_CARDS] (default 32).
+// Each host size is provisioned afresh and run REPEATS times (default 3);
+// the table shows the median wall time of the repeats. Usage:
+//   scaling_bench [MAX_CARDS [REPEATS]]   (default 32 3)
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -113,10 +115,19 @@ void printTable(const char* title, const std::vector<Row>& rows, Measure Row::*w
   }
 }
 
+// The repeat with the median wall time; ok only when every repeat was.
+Measure median(std::vector<Measure> runs) {
+  std::sort(runs.begin(), runs.end(), [](const Measure& a, const Measure& b) { return a.seconds < b.seconds; });
+  Measure m = runs[runs.size() / 2];
+  for (const Measure& r : runs) m.ok = m.ok && r.ok;
+  return m;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int maxCards = argc > 1 ? std::atoi(argv[1]) : 32;
+  const int repeats = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
   std::string pattern = (fs::temp_directory_path() / "scaling_bench_XXXXXX").string();
   if (!::mkdtemp(pattern.data())) {
     std::perror("mkdtemp");
@@ -125,25 +136,32 @@ int main(int argc, char** argv) {
   const std::string root = pattern;
   std::vector<Row> rows;
   int status = 0;
-  for (int cards = 1; cards <= maxCards; cards *= 2) {
-    const std::string dir = root + "/" + std::to_string(cards);
-    fs::create_directories(dir);
-    ScalingHost host(dir, cards);
-    std::string error;
-    if (!host.provision(&error)) {
-      std::fprintf(stderr, "%d cards: %s\n", cards, error.c_str());
-      status = 1;
-      break;
+  for (int cards = 1; cards <= maxCards && status == 0; cards *= 2) {
+    std::vector<Measure> discovery, upgrade, info;
+    for (int repeat = 0; repeat < repeats && status == 0; ++repeat) {
+      const std::string dir = root + "/" + std::to_string(cards);
+      fs::create_directories(dir);
+      ScalingHost host(dir, cards);
+      std::string error;
+      if (!host.provision(&error)) {
+        std::fprintf(stderr, "%d cards: %s\n", cards, error.c_str());
+        status = 1;
+        break;
+      }
+      discovery.push_back(host.run("-d '" + host.report() + "'", {0}));
+      upgrade.push_back(host.run("-u '" + host.report() + "'", {0}));
+      info.push_back(host.run("-i " + host.lastCardLocation() + " --info", {0}));
+      std::error_code ignored;
+      fs::remove_all(dir, ignored);
     }
+    if (status != 0) break;
     Row row;
     row.cards = cards;
-    row.discovery = host.run("-d '" + host.report() + "'", {0});
-    row.upgrade = host.run("-u '" + host.report() + "'", {0});
-    row.info = host.run("-i " + host.lastCardLocation() + " --info", {0});
+    row.discovery = median(discovery);
+    row.upgrade = median(upgrade);
+    row.info = median(info);
     if (!row.discovery.ok || !row.upgrade.ok || !row.info.ok) status = 1;
     rows.push_back(row);
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
   }
   printTable("burnkit -d (discovery report)", rows, &Row::discovery, true);
   printTable("burnkit -u (every card upgraded from the report)", rows, &Row::upgrade, true);
