@@ -1,6 +1,12 @@
 // What one driver round trip costs the flash tool on the simulated host: a
 // fresh zeroed request record, DeviceIoControl through the port's channel,
 // the simulated driver and chip. A full flash pass is 1,048,576 of them.
+//
+// BM_Tool* go the tool's own way (its request builder and CvDeviceIoControl,
+// through the platform channel into the simulated driver); BM_CallFloor is
+// the same way into a channel that answers at once, the floor any driver
+// call pays in-process. Compare their medians of one run:
+//   driver_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <stdlib.h>
 
 #include <cstring>
@@ -15,6 +21,10 @@
 #include "simhost/chip/chip_registers.h"
 #include "simhost/chip/driver_request.h"
 #include "simhost/chip/flash_geometry.h"
+#include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/adapter/driver_request.h"
+#include "sw/tools/flashLoader/adapter/flash_words.h"
+#include "sw/tools/flashLoader/adapter/register_access.h"
 
 namespace {
 
@@ -46,6 +56,13 @@ class BenchCard {
 
   bool ready() const { return channel_ != nullptr; }
   simhost::Card& card() { return *card_; }
+
+  // A tool handle on the card's port 0, as opening the adapter gives it.
+  DeviceHandle toolHandle() {
+    auto object = std::make_shared<DeviceObject>();
+    object->channel = platform::makePortChannel(card_, 0);
+    return object;
+  }
 
   // The flash tool's pattern: build a zeroed record, fill it, one call.
   uint32_t call(uint32_t command, uint32_t address) {
@@ -113,6 +130,51 @@ void BM_FlashWordReadWithFaultRule(benchmark::State& state) {
   bench().card().clearFaultRules(nullptr);
 }
 BENCHMARK(BM_FlashWordReadWithFaultRule);
+
+// The tool's register and flash word reads, as the upgrade makes them.
+void BM_ToolRegisterRead(benchmark::State& state) {
+  if (!bench().ready()) return state.SkipWithError("no card");
+  const DeviceHandle handle = bench().toolHandle();
+  for (auto _ : state) benchmark::DoNotOptimize(cvm_ppd_read(handle, simhost::kRegBoardType));
+}
+BENCHMARK(BM_ToolRegisterRead);
+
+void BM_ToolFlashWordRead(benchmark::State& state) {
+  if (!bench().ready()) return state.SkipWithError("no card");
+  const DeviceHandle handle = bench().toolHandle();
+  Semaphore held;
+  uint32_t offset = 0, word = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(read_flash_word(handle, offset, &word));
+    offset = (offset + 4) & (simhost::kFlashSize - 1);
+  }
+}
+BENCHMARK(BM_ToolFlashWordRead);
+
+// A driver that answers every request at once: what is left is the tool's
+// request, its call through the platform channel and the answer's check.
+class AnsweringChannel final : public platform::DriverChannel {
+ public:
+  bool ioControl(uint32_t, const void*, uint32_t, void* out, uint32_t outSize, uint32_t* bytesReturned) override {
+    if (outSize < kDriverRequestSize) return false;  // no vendor version: the standard dialect
+    static_cast<::DriverRequest*>(out)->status = kDriverStatusDone;
+    *bytesReturned = kDriverRequestSize;
+    return true;
+  }
+  platform::WinError lastError() const override { return platform::kErrorSuccess; }
+};
+
+void BM_CallFloor(benchmark::State& state) {
+  auto object = std::make_shared<DeviceObject>();
+  object->channel = std::make_unique<AnsweringChannel>();
+  const DeviceHandle handle = object;
+  uint32_t offset = 0, word = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(read_flash_word(handle, offset, &word));
+    offset = (offset + 4) & (simhost::kFlashSize - 1);
+  }
+}
+BENCHMARK(BM_CallFloor);
 
 void BM_FullFlashRead(benchmark::State& state) {
   if (!bench().ready()) return state.SkipWithError("no card");

@@ -1,5 +1,6 @@
 #include "platform/host.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -12,6 +13,8 @@ std::unique_ptr<Host>& current() {
   static std::unique_ptr<Host> instance;
   return instance;
 }
+
+std::atomic<uint64_t> g_replacements{0};
 
 std::mutex& currentMutex() {
   static std::mutex m;
@@ -48,6 +51,9 @@ Host& host() {
 void setHost(std::unique_ptr<Host> replacement) {
   std::lock_guard<std::mutex> lock(currentMutex());
   current() = std::move(replacement);
+  g_replacements.fetch_add(1, std::memory_order_release);
 }
+
+uint64_t hostReplacements() { return g_replacements.load(std::memory_order_acquire); }
 
 }  // namespace platform

@@ -72,6 +72,21 @@ class BurnkitUpgradeTest : public ::testing::Test {
   std::string original_;
 };
 
+// The run has read devices.json long before it restarts the card's driver;
+// a change another process makes meanwhile (here every state change asking
+// for a restart) is still what the driver switch meets.
+TEST_F(BurnkitUpgradeTest, AHostChangeMadeWhileTheRunWaitsIsSeen) {
+  RunResult r = host_.runDuring(
+      "burnkit", {"-i", kPort, "-a"}, "Do you wish to upgrade? (Y/N) ",
+      [&] { EXPECT_EQ(host_.sim("set", {"restart-needed", "on"}).exitCode, 0u); }, work_, "y\n");
+  EXPECT_EQ(r.exitCode, 31u) << r.out << r.err;
+  EXPECT_NE(r.out.find("Disabling devices\nYou must restart your computer for these changes to take effect.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(flash(), original_);
+  EXPECT_EQ(host_.sim("set", {"restart-needed", "off"}).exitCode, 0u);
+}
+
 TEST_F(BurnkitUpgradeTest, UpgradeKeepsABackupAndTheRestoreBringsTheOldFlashBack) {
   EXPECT_EQ(runningFirmware(), "4.0.500");
   RunResult up = burnkit({"-i", kPort, "-a"}, "y\n");

@@ -2,7 +2,9 @@
 
 #include <strings.h>
 
-#include "simhost/devices/device_store.h"
+#include <cctype>
+#include <mutex>
+#include <unordered_map>
 
 namespace platform {
 
@@ -16,15 +18,15 @@ const char* kClassRoot = "SYSTEM\\CurrentControlSet\\Control\\Class";
 
 class SimDeviceSet : public DeviceSet {
  public:
-  SimDeviceSet(const simhost::HostDir& dir, Registry& registry, CardDrivers& cards)
-      : store_(dir), registry_(registry), cards_(cards) {}
+  SimDeviceSet(simhost::DeviceStore& store, Registry& registry, CardDrivers& cards)
+      : store_(store), registry_(registry), cards_(cards) {}
 
   WinError present(const std::string& classGuid, const std::string& enumerator,
                    std::vector<DeviceRef>* devices) override {
-    simhost::DeviceTable table;
-    if (!store_.load(&table, nullptr)) return kErrorInvalidData;
+    std::shared_ptr<const simhost::DeviceTable> table = store_.table(nullptr);
+    if (!table) return kErrorInvalidData;
     devices->clear();
-    for (const simhost::DeviceRecord& d : table.devices) {
+    for (const simhost::DeviceRecord& d : table->devices) {
       if (!classGuid.empty() && !sameText(d.classGuid, classGuid)) continue;
       if (!enumerator.empty() && !sameText(d.enumerator, enumerator)) continue;
       devices->push_back(DeviceRef{d.instanceId});
@@ -96,16 +98,26 @@ class SimDeviceSet : public DeviceSet {
   }
 
  private:
+  // Instance ids compare without case; the first device of an id answers.
+  static std::string folded(const std::string& id) {
+    std::string key = id;
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+  }
+
   bool find(const DeviceRef& device, simhost::DeviceRecord* record) {
-    simhost::DeviceTable table;
-    if (!store_.load(&table, nullptr)) return false;
-    for (const simhost::DeviceRecord& d : table.devices) {
-      if (sameText(d.instanceId, device.instanceId)) {
-        *record = d;
-        return true;
-      }
+    std::shared_ptr<const simhost::DeviceTable> table = store_.table(nullptr);
+    if (!table) return false;
+    std::lock_guard<std::mutex> guard(indexMutex_);
+    if (table != indexed_) {
+      index_.clear();
+      for (size_t i = 0; i < table->devices.size(); ++i) index_.emplace(folded(table->devices[i].instanceId), i);
+      indexed_ = table;
     }
-    return false;
+    auto found = index_.find(folded(device.instanceId));
+    if (found == index_.end()) return false;
+    *record = table->devices[found->second];
+    return true;
   }
 
   // The driver loads quiescent while its adapter instance carries "LoadFirmware".
@@ -117,16 +129,18 @@ class SimDeviceSet : public DeviceSet {
     return registry_.queryValue(key, "LoadFirmware", &value) == kErrorSuccess;
   }
 
-  simhost::DeviceStore store_;
+  simhost::DeviceStore& store_;
   Registry& registry_;
   CardDrivers& cards_;
+  std::mutex indexMutex_;
+  std::shared_ptr<const simhost::DeviceTable> indexed_;  // the table index_ was built for
+  std::unordered_map<std::string, size_t> index_;        // folded instance id -> its first device
 };
 
 }  // namespace
 
-std::unique_ptr<DeviceSet> makeSimDeviceSet(const simhost::HostDir& dir, Registry& registry,
-                                            CardDrivers& cards) {
-  return std::make_unique<SimDeviceSet>(dir, registry, cards);
+std::unique_ptr<DeviceSet> makeSimDeviceSet(simhost::DeviceStore& store, Registry& registry, CardDrivers& cards) {
+  return std::make_unique<SimDeviceSet>(store, registry, cards);
 }
 
 }  // namespace platform

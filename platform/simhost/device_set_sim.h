@@ -8,7 +8,7 @@
 
 #include "platform/device_set.h"
 #include "platform/registry.h"
-#include "simhost/machine/host_dir.h"
+#include "simhost/devices/device_store.h"
 
 namespace platform {
 
@@ -22,7 +22,8 @@ class CardDrivers {
   virtual bool takeRebootFault(const std::string& card) = 0;
 };
 
-std::unique_ptr<DeviceSet> makeSimDeviceSet(const simhost::HostDir& dir, Registry& registry,
-                                            CardDrivers& cards);
+// store: the host's devices.json, shared with the driver channels so that
+// the process keeps one parsed table.
+std::unique_ptr<DeviceSet> makeSimDeviceSet(simhost::DeviceStore& store, Registry& registry, CardDrivers& cards);
 
 }  // namespace platform

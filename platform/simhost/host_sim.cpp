@@ -1,6 +1,8 @@
 // The simulated host: every platform interface over one host directory.
 #include <strings.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -18,6 +20,7 @@
 #include "simhost/devices/device_store.h"
 #include "simhost/provision/host_check.h"
 #include "simhost/machine/host_dir.h"
+#include "simhost/machine/state_counts.h"
 
 namespace platform {
 
@@ -64,15 +67,15 @@ class CardSet : public CardDrivers {
 // devices.json. A disabled function has no device object.
 class SimDriverChannels : public DriverChannels {
  public:
-  SimDriverChannels(const simhost::HostDir& dir, CardSet& cards) : store_(dir), cards_(cards) {}
+  SimDriverChannels(simhost::DeviceStore& store, CardSet& cards) : store_(store), cards_(cards) {}
 
   std::unique_ptr<DriverChannel> open(const std::string& path, WinError* error) override {
     static const std::string prefix = "\\\\.\\";
     if (path.compare(0, prefix.size(), prefix) != 0) return failed(error, kErrorFileNotFound);
     std::string guid = path.substr(prefix.size());
-    simhost::DeviceTable table;
-    if (!store_.load(&table, nullptr)) return failed(error, kErrorFileNotFound);
-    for (const simhost::DeviceRecord& d : table.devices) {
+    std::shared_ptr<const simhost::DeviceTable> table = store_.table(nullptr);
+    if (!table) return failed(error, kErrorFileNotFound);
+    for (const simhost::DeviceRecord& d : table->devices) {
       if (d.guid.empty() || !sameText(d.guid, guid)) continue;
       if (!d.enabled()) return failed(error, kErrorFileNotFound);
       if (d.card.empty()) return makeForeignNicChannel();
@@ -89,7 +92,7 @@ class SimDriverChannels : public DriverChannels {
     return nullptr;
   }
 
-  simhost::DeviceStore store_;
+  simhost::DeviceStore& store_;
   CardSet& cards_;
 };
 
@@ -98,9 +101,10 @@ class SimHost : public Host {
   explicit SimHost(const simhost::HostDir& dir)
       : system_(makeSimSystem(dir)),
         registry_(makeSimRegistry(dir, system_->ansiCodePage())),
+        deviceStore_(dir),
         cards_(dir),
-        drivers_(dir, cards_),
-        devices_(makeSimDeviceSet(dir, *registry_, cards_)),
+        drivers_(deviceStore_, cards_),
+        devices_(makeSimDeviceSet(deviceStore_, *registry_, cards_)),
         crypto_(makeOpenSslCrypto()),
         console_(makePosixConsole()),
         process_(makePosixProcess({dir.system32(), dir.windowsDir()})) {}
@@ -116,6 +120,7 @@ class SimHost : public Host {
  private:
   std::unique_ptr<System> system_;
   std::unique_ptr<Registry> registry_;
+  simhost::DeviceStore deviceStore_;  // one parsed devices.json for the process
   CardSet cards_;
   SimDriverChannels drivers_;
   std::unique_ptr<DeviceSet> devices_;
@@ -124,6 +129,28 @@ class SimHost : public Host {
   std::unique_ptr<Process> process_;
 };
 
+// With CORVANE_SIMHOST_COUNTS naming a file, the process appends its state
+// file counts to it when it ends ("file_status N parses M"): benchmarks use
+// it to show the file work of each run.
+void appendStateCounts() {
+  const char* path = std::getenv("CORVANE_SIMHOST_COUNTS");
+  if (path == nullptr || *path == '\0') return;
+  if (FILE* f = std::fopen(path, "a")) {
+    const simhost::StateFileCounts counts = simhost::stateFileCounts();
+    std::fprintf(f, "file_status %llu parses %llu\n", static_cast<unsigned long long>(counts.fileStatus),
+                 static_cast<unsigned long long>(counts.parses));
+    std::fclose(f);
+  }
+}
+
+void reportStateCountsAtExit() {
+  static const bool registered = [] {
+    const char* path = std::getenv("CORVANE_SIMHOST_COUNTS");
+    return path != nullptr && *path != '\0' && std::atexit(appendStateCounts) == 0;
+  }();
+  (void)registered;
+}
+
 }  // namespace
 
 std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error) {
@@ -131,6 +158,7 @@ std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error) {
   std::string absolute = std::filesystem::absolute(dir, ec).lexically_normal().string();
   if (ec) absolute = dir;
   simhost::HostDir hostDir(absolute);
+  reportStateCountsAtExit();
   if (!simhost::checkHost(hostDir, error)) return nullptr;
   return std::make_unique<SimHost>(hostDir);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
 #include "simhost/registry/registry_store.h"
 
@@ -221,9 +222,9 @@ TEST_F(SimRegistryTest, AnUnreadableRegistryIsABadDatabase) {
   std::string error;
   for (const char* broken : {"", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\A\r\n"}) {
     if (*broken == '\0') {
-      std::filesystem::remove(dir().registryReg());
+      ASSERT_TRUE(simhost::removeStateFile(dir().registryReg(), &error)) << error;
     } else {
-      ASSERT_TRUE(simhost::writeFileAtomic(dir().registryReg(), broken, &error)) << error;
+      ASSERT_TRUE(simhost::writeStateFile(dir().registryReg(), broken, &error)) << error;
     }
     RegKey other;
     RegValue value;
@@ -238,7 +239,7 @@ TEST_F(SimRegistryTest, AnUnreadableRegistryIsABadDatabase) {
   }
   EXPECT_EQ(error, dir().registryReg() + " line 3: key section without a closing ']'");
 
-  ASSERT_TRUE(simhost::writeFileAtomic(dir().registryReg(), original_, &error)) << error;
+  ASSERT_TRUE(simhost::writeStateFile(dir().registryReg(), original_, &error)) << error;
   EXPECT_TRUE(checkSimRegistry(dir(), &error));
   RegValue value;
   EXPECT_EQ(registry->queryValue(key, "Class", &value), kErrorSuccess);

@@ -17,6 +17,7 @@
 #include "platform/common/environment_text.h"
 #include "platform/common/pe_version.h"
 #include "platform/process.h"
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
 #include "simhost/machine/host_config.h"
 
@@ -189,16 +190,14 @@ class SimSystem : public System {
   // host.json as it is now: corvane-sim may change a knob between two calls.
   simhost::HostConfig config() {
     std::lock_guard<std::mutex> lock(mutex_);
-    simhost::FileStamp now;
-    if (!cached_ || !simhost::fileStamp(dir_.hostJson(), &now) || !(now == stamp_) ||
-        !simhost::stampIsSettled(now)) {
+    const uint64_t now = counter_.current();
+    if (!simhost::ChangeCounter::unchanged(generation_, now)) {
       simhost::HostConfig fresh;
       // The host was validated when it was opened; a file broken since then
       // keeps the last good facts rather than ending the program.
       if (simhost::loadHostConfig(dir_.hostJson(), &fresh, nullptr)) {
         config_ = fresh;
-        simhost::fileStamp(dir_.hostJson(), &stamp_);
-        cached_ = true;
+        generation_ = now;
       }
     }
     return config_;
@@ -206,9 +205,9 @@ class SimSystem : public System {
 
   simhost::HostDir dir_;
   std::mutex mutex_;  // the console handler thread asks too
+  simhost::ChangeCounter counter_{dir_.hostJson()};
   simhost::HostConfig config_;
-  simhost::FileStamp stamp_;
-  bool cached_ = false;
+  uint64_t generation_ = simhost::ChangeCounter::kNone;
 };
 
 }  // namespace

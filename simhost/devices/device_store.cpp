@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "simhost/machine/json_util.h"
+#include "simhost/machine/state_counts.h"
 
 namespace simhost {
 
@@ -108,45 +109,66 @@ std::string writeDeviceTable(const DeviceTable& table) {
   return root.dump(2) + "\n";
 }
 
-DeviceStore::DeviceStore(HostDir dir) : dir_(std::move(dir)) {}
+DeviceStore::DeviceStore(HostDir dir) : dir_(std::move(dir)), counter_(dir_.devicesJson()) {}
+
+std::shared_ptr<const DeviceTable> DeviceStore::tableLocked(std::string* error) {
+  const uint64_t now = counter_.current();
+  if (cache_ && ChangeCounter::unchanged(generation_, now)) return cache_;
+  std::string text;
+  if (!readFile(dir_.devicesJson(), &text, error)) {
+    if (error && !fileExists(dir_.devicesJson())) *error = dir_.devicesJson() + ": missing";
+    return nullptr;
+  }
+  auto fresh = std::make_shared<DeviceTable>();
+  countStateParse();
+  if (!parseDeviceTable(text, dir_.devicesJson(), fresh.get(), error)) return nullptr;
+  cache_ = std::move(fresh);
+  generation_ = now;
+  return cache_;
+}
+
+std::shared_ptr<const DeviceTable> DeviceStore::table(std::string* error) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return tableLocked(error);
+}
 
 bool DeviceStore::load(DeviceTable* table, std::string* error) {
-  FileStamp now;
-  if (!fileStamp(dir_.devicesJson(), &now)) {
-    if (error) *error = dir_.devicesJson() + ": missing";
-    return false;
-  }
-  if (!cached_ || !(now == stamp_) || !stampIsSettled(now)) {
-    std::string text;
-    if (!readFile(dir_.devicesJson(), &text, error)) return false;
-    DeviceTable fresh;
-    if (!parseDeviceTable(text, dir_.devicesJson(), &fresh, error)) return false;
-    cache_ = std::move(fresh);
-    stamp_ = now;
-    cached_ = true;
-  }
-  *table = cache_;
+  std::shared_ptr<const DeviceTable> current = this->table(error);
+  if (!current) return false;
+  *table = *current;
   return true;
 }
 
 bool DeviceStore::update(const std::function<bool(DeviceTable&)>& change, std::string* error) {
+  std::lock_guard<std::mutex> guard(mutex_);
   FileLock lock(dir_.devicesLock());
   if (!lock.held()) {
     if (error) *error = dir_.devicesLock() + ": cannot be locked";
     return false;
   }
-  cached_ = false;
-  DeviceTable table;
-  if (!load(&table, error)) return false;
+  // Under the lock the change counter says whether another process changed
+  // the file since this one read it.
+  std::shared_ptr<const DeviceTable> current = tableLocked(error);
+  if (!current) return false;
+  DeviceTable table = *current;
   if (!change(table)) return true;
-  if (!writeFileAtomic(dir_.devicesJson(), writeDeviceTable(table), error)) return false;
-  cached_ = false;
+  uint64_t after = ChangeCounter::kNone;
+  if (!counter_.rewrite(writeDeviceTable(table), error, &after)) {
+    cache_.reset();
+    return false;
+  }
+  // What a read of the file just written gives: the port of a device that
+  // names no card is not kept.
+  for (DeviceRecord& d : table.devices)
+    if (d.card.empty()) d.port = -1;
+  cache_ = std::make_shared<const DeviceTable>(std::move(table));
+  generation_ = after;
   return true;
 }
 
 bool DeviceStore::create(std::string* error) {
   if (fileExists(dir_.devicesJson())) return true;
-  return writeFileAtomic(dir_.devicesJson(), writeDeviceTable(DeviceTable{}), error);
+  return counter_.rewrite(writeDeviceTable(DeviceTable{}), error);
 }
 
 }  // namespace simhost

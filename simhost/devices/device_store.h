@@ -5,9 +5,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
 #include "simhost/machine/host_dir.h"
 
@@ -46,8 +49,12 @@ class DeviceStore {
  public:
   explicit DeviceStore(HostDir dir);
 
-  // The table as on disk; reparsed only when the file changed.
+  // The table as on disk; reparsed only when its change counter says the file
+  // was rewritten (see simhost/machine/change_counter.h).
   bool load(DeviceTable* table, std::string* error);
+  // The same without a copy: the parsed table, shared and never changed in
+  // place (a rewrite gives a new one). Null with *error on a failure.
+  std::shared_ptr<const DeviceTable> table(std::string* error);
   // Read-modify-write under the host's device lock; the change returns false
   // to leave the file untouched.
   bool update(const std::function<bool(DeviceTable&)>& change, std::string* error);
@@ -55,10 +62,13 @@ class DeviceStore {
   bool create(std::string* error);
 
  private:
+  std::shared_ptr<const DeviceTable> tableLocked(std::string* error);
+
   HostDir dir_;
-  FileStamp stamp_;
-  bool cached_ = false;
-  DeviceTable cache_;
+  ChangeCounter counter_;
+  std::mutex mutex_;
+  uint64_t generation_ = ChangeCounter::kNone;  // the counter the table was read under
+  std::shared_ptr<const DeviceTable> cache_;
 };
 
 }  // namespace simhost

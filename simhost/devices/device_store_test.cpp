@@ -4,9 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
+#include "simhost/machine/state_counts.h"
 
 namespace simhost {
 namespace {
@@ -108,6 +112,84 @@ TEST_F(DeviceStoreTest, ConcurrentUpdatesFromTwoProcessesAreBothKept) {
   ASSERT_EQ(table.devices.size(), 2u);
   EXPECT_TRUE(table.devices[0].disabledGlobal);
   EXPECT_TRUE(table.devices[1].disabledGlobal);
+}
+
+uint64_t parses() { return stateFileCounts().parses; }
+
+// Flips device `id`'s global disable in another process, as a corvane-sim
+// command run during a tool run would.
+void flipInAnotherProcess(const HostDir& dir, const std::string& id) {
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool ok = DeviceStore(dir).update(
+        [&](DeviceTable& t) {
+          for (DeviceRecord& d : t.devices)
+            if (d.instanceId == id) d.disabledGlobal = !d.disabledGlobal;
+          return true;
+        },
+        nullptr);
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The parsed table is kept between reads; a rewrite by another process, at
+// once and however quick, is seen at the next read and parsed once.
+TEST_F(DeviceStoreTest, AChangeByAnotherProcessIsSeenAtTheNextRead) {
+  std::string error;
+  ASSERT_TRUE(writeStateFile(dir().devicesJson(), writeDeviceTable(DeviceTable{false, {device("A")}}), &error));
+  DeviceStore store(dir());
+  const uint64_t before = parses();
+  for (int round = 1; round <= 3; ++round) {
+    flipInAnotherProcess(dir(), "A");
+    for (int read = 0; read < 3; ++read) {
+      std::shared_ptr<const DeviceTable> table = store.table(&error);
+      ASSERT_TRUE(table) << error;
+      EXPECT_EQ(table->devices.at(0).disabledGlobal, round % 2 == 1) << "round " << round;
+    }
+    EXPECT_EQ(parses() - before, static_cast<uint64_t>(round)) << "round " << round;
+  }
+}
+
+// A writer killed between its two counter steps leaves the counter odd: the
+// file it may have replaced is read at every read until a rewrite completes.
+TEST_F(DeviceStoreTest, ARewriteCutShortLeavesNoCopyTrusted) {
+  std::string error;
+  ASSERT_TRUE(writeStateFile(dir().devicesJson(), writeDeviceTable(DeviceTable{false, {device("A")}}), &error));
+  DeviceStore store(dir());
+  ASSERT_TRUE(store.table(&error)) << error;
+
+  // What the killed writer's first step and its rename left: the counter
+  // one up (odd), changed in place, and the new file.
+  {
+    std::fstream counter(dir().devicesJson() + ".gen", std::ios::in | std::ios::out | std::ios::binary);
+    uint64_t value = 0;
+    ASSERT_TRUE(counter.read(reinterpret_cast<char*>(&value), sizeof value));
+    ASSERT_EQ(value % 2, 0u);
+    ++value;
+    counter.seekp(0);
+    ASSERT_TRUE(counter.write(reinterpret_cast<const char*>(&value), sizeof value));
+  }
+  ASSERT_TRUE(writeFileAtomic(dir().devicesJson(), writeDeviceTable(DeviceTable{true, {device("A")}}), &error));
+
+  uint64_t before = parses();
+  for (int read = 0; read < 2; ++read) {
+    std::shared_ptr<const DeviceTable> table = store.table(&error);
+    ASSERT_TRUE(table) << error;
+    EXPECT_TRUE(table->restartNeeded);
+  }
+  EXPECT_EQ(parses() - before, 2u) << "a copy was trusted under an odd counter";
+
+  flipInAnotherProcess(dir(), "A");  // a completed rewrite
+  ASSERT_TRUE(store.table(&error));
+  before = parses();
+  std::shared_ptr<const DeviceTable> table = store.table(&error);
+  ASSERT_TRUE(table) << error;
+  EXPECT_TRUE(table->devices.at(0).disabledGlobal);
+  EXPECT_EQ(parses(), before);
 }
 
 }  // namespace

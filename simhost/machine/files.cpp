@@ -1,5 +1,7 @@
 #include "simhost/machine/files.h"
 
+#include "simhost/machine/state_counts.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -55,6 +57,7 @@ bool writeFileAtomic(const std::string& path, const std::string& data, std::stri
 }
 
 bool fileExists(const std::string& path) {
+  countFileStatus();
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
 }
@@ -89,6 +92,7 @@ FileLock::~FileLock() {
 }
 
 bool fileStamp(const std::string& path, FileStamp* stamp) {
+  countFileStatus();
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   stamp->device = st.st_dev;

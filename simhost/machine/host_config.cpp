@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/json_util.h"
+#include "simhost/machine/state_counts.h"
 
 namespace simhost {
 
@@ -42,6 +44,7 @@ struct Reader {
 
 bool loadHostConfig(const std::string& path, HostConfig* config, std::string* error) {
   json root;
+  countStateParse();
   if (!loadJsonFile(path, &root, error)) return false;
   Reader r{path, error};
   if (!root.is_object()) return r.fail("not a JSON object");
@@ -123,7 +126,7 @@ bool saveHostConfig(const std::string& path, const HostConfig& c, std::string* e
   root["free_bytes"] = c.freeBytes ? json(*c.freeBytes) : json(nullptr);
   root["wow64"] = c.wow64;
   root["processes"] = c.processes;
-  return saveJsonFile(path, root, error);
+  return writeStateFile(path, root.dump(2) + "\n", error);
 }
 
 }  // namespace simhost

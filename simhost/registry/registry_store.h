@@ -1,7 +1,8 @@
 // DIR/registry.reg as the registry every process of a simulated host shares.
 //
-// Reads use a parsed copy that is kept until the file's stamp changes, so a
-// query on an unchanged registry costs one stat. Changes are read-modify-write
+// Reads use a parsed copy that is kept while the file's change counter says
+// no process rewrote it (see simhost/machine/change_counter.h), so a query on
+// an unchanged registry costs no system call. Changes are read-modify-write
 // under the host's registry lock, against the file as it is at that moment,
 // and replace the whole file atomically: two processes changing different
 // values at once both keep their change, and a process killed at any point
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <string>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
 #include "simhost/machine/host_dir.h"
 #include "simhost/registry/registry_tree.h"
@@ -47,14 +49,15 @@ class RegistryStore {
   static bool create(const HostDir& dir, const RegistryTree& tree, std::string* error);
 
  private:
-  bool refreshLocked(bool trustStamp, std::string* error);
+  bool refreshLocked(std::string* error);
   void forgetLocked();
 
   std::string path_;
   std::string lockPath_;
+  ChangeCounter counter_;
   mutable std::mutex mutex_;
   bool loaded_ = false;
-  FileStamp stamp_;
+  uint64_t generation_ = ChangeCounter::kNone;  // the counter the tree was read under
   std::string text_;  // the file's bytes the tree was parsed from
   RegistryTree tree_;
   uint64_t parses_ = 0;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "simhost/machine/change_counter.h"
 #include "simhost/machine/files.h"
 #include "simhost/registry/registry_export.h"
 
@@ -149,7 +150,7 @@ TEST_F(RegistryStoreTest, AMissingOrBrokenFileIsReportedNotServedFromCache) {
   std::string error;
   ASSERT_TRUE(store.check(&error)) << error;
 
-  std::filesystem::remove(dir().registryReg());
+  ASSERT_TRUE(removeStateFile(dir().registryReg(), &error)) << error;
   bool called = false;
   EXPECT_FALSE(store.read([&](const RegistryTree&) { called = true; }, &error));
   EXPECT_FALSE(called);
@@ -157,8 +158,8 @@ TEST_F(RegistryStoreTest, AMissingOrBrokenFileIsReportedNotServedFromCache) {
   EXPECT_FALSE(store.update([](RegistryTree&) { return true; }, &error));
   EXPECT_FALSE(fileExists(dir().registryReg()));
 
-  ASSERT_TRUE(writeFileAtomic(dir().registryReg(),
-                              "Windows Registry Editor Version 5.00\r\n\r\n\"x\"=\"y\"\r\n", &error));
+  ASSERT_TRUE(writeStateFile(dir().registryReg(),
+                             "Windows Registry Editor Version 5.00\r\n\r\n\"x\"=\"y\"\r\n", &error));
   EXPECT_FALSE(store.check(&error));
   EXPECT_EQ(error, dir().registryReg() + " line 3: value line outside a key section");
   EXPECT_FALSE(store.update([](RegistryTree&) { return true; }, &error));

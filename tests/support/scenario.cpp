@@ -173,9 +173,14 @@ RunResult runProgramInterrupted(const std::string& path, const std::vector<std::
 
 RunResult runProgramDuring(const std::string& path, const std::vector<std::string>& args, const std::string& waitFor,
                            const std::function<void()>& during, const std::string& envName,
-                           const std::string& envValue, const std::string& cwd) {
+                           const std::string& envValue, const std::string& cwd, const std::string& answer) {
   return runUntilShown(path, args, waitFor, envName, envValue, cwd, [&](pid_t, int& input) {
     during();
+    for (size_t done = 0; done < answer.size();) {
+      const ssize_t n = ::write(input, answer.data() + done, answer.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
     ::close(input);
     input = -1;
   });
@@ -256,8 +261,9 @@ RunResult Scenario::sim(const std::string& command, const std::vector<std::strin
 
 RunResult Scenario::runDuring(const std::string& program, const std::vector<std::string>& args,
                               const std::string& waitFor, const std::function<void()>& during,
-                              const std::string& cwd) const {
-  return runProgramDuring(binDir() + "/" + program, args, waitFor, during, "CORVANE_SIMHOST", dir_.root, cwd);
+                              const std::string& cwd, const std::string& answer) const {
+  return runProgramDuring(binDir() + "/" + program, args, waitFor, during, "CORVANE_SIMHOST", dir_.root, cwd,
+                          answer);
 }
 
 RunResult Scenario::runInterrupted(const std::string& program, const std::vector<std::string>& args,

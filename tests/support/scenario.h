@@ -65,9 +65,10 @@ class Scenario {
                            const std::string& waitFor, const std::string& cwd = std::string()) const;
   // Runs a programme like runInterrupted(), but once its standard output
   // shows waitFor calls during() while it still runs (waiting for input),
-  // then ends its standard input and waits for it.
+  // then gives it answer as its standard input, ends that and waits for it.
   RunResult runDuring(const std::string& program, const std::vector<std::string>& args, const std::string& waitFor,
-                      const std::function<void()>& during, const std::string& cwd = std::string()) const;
+                      const std::function<void()>& during, const std::string& cwd = std::string(),
+                      const std::string& answer = std::string()) const;
 
  private:
   std::string temp_;
@@ -82,10 +83,11 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
 RunResult runProgramInterrupted(const std::string& path, const std::vector<std::string>& args,
                                 const std::string& waitFor, const std::string& envName,
                                 const std::string& envValue, const std::string& cwd = std::string());
-// The same with during() called instead of the interruption, then standard
-// input ended.
+// The same with during() called instead of the interruption, then answer
+// given as standard input and that ended.
 RunResult runProgramDuring(const std::string& path, const std::vector<std::string>& args, const std::string& waitFor,
                            const std::function<void()>& during, const std::string& envName,
-                           const std::string& envValue, const std::string& cwd = std::string());
+                           const std::string& envValue, const std::string& cwd = std::string(),
+                           const std::string& answer = std::string());
 
 }  // namespace corvane_test

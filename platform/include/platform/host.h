@@ -3,6 +3,7 @@
 // otherwise the native backend (on Linux an empty machine: no adapters).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,10 @@ std::unique_ptr<Host> makeHostFromEnvironment(std::string* error);
 
 // Replaces the process's host (tests install their own backend).
 void setHost(std::unique_ptr<Host> replacement);
+
+// How often the host was replaced: what a caller keeps of the host's answers
+// belongs to the host of one value.
+uint64_t hostReplacements();
 
 // The simulated host in DIR; nullptr and *error when DIR holds no valid host.
 std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error);

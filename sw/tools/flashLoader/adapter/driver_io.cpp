@@ -35,11 +35,17 @@ void probe_dialect(const DeviceHandle& handle) {
 }  // namespace
 
 bool CvDeviceIoControl(const DeviceHandle& handle, DriverRequest* request) {
-  uint32_t notProbed = kDialectNotProbed;
-  if (g_adapter.dialect.compare_exchange_strong(notProbed, kDialectStandard)) probe_dialect(handle);
+  // Once probed the dialect never changes: a plain load on every call, the
+  // read-modify-write only until the first call has claimed the probe.
+  uint32_t dialect = g_adapter.dialect.load(std::memory_order_acquire);
+  if (dialect == kDialectNotProbed) {
+    uint32_t notProbed = kDialectNotProbed;
+    if (g_adapter.dialect.compare_exchange_strong(notProbed, kDialectStandard)) probe_dialect(handle);
+    dialect = g_adapter.dialect.load(std::memory_order_acquire);
+  }
 
   uint32_t oid = kOidStandardRequest;
-  if (g_adapter.dialect.load() == kDialectAlternate) {
+  if (dialect == kDialectAlternate) {
     oid = kOidAlternateRequest;
     request->signature = kAlternateSignature;
     request->command = alternate_command_number(request->command);

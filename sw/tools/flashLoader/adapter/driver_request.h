@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 inline constexpr uint32_t kIoctlNdisQueryGlobalStats = 0x00170002;  // IOCTL_NDIS_QUERY_GLOBAL_STATS
 
@@ -63,3 +64,14 @@ inline constexpr uint32_t kDriverRequestSize = sizeof(DriverRequest);
 
 // A fresh zeroed request for a command, in the standard dialect.
 DriverRequest make_driver_request(uint32_t command);
+
+// The same for a word command (register and flash word reads and writes):
+// only the head is cleared. The driver never looks at the buffer of these
+// commands, and clearing its 1 KiB would cost about half of a whole call.
+inline DriverRequest make_word_request(uint32_t command) {
+  DriverRequest request;
+  std::memset(&request, 0, offsetof(DriverRequest, buffer));
+  request.command = command;
+  request.signature = kStandardSignature;
+  return request;
+}

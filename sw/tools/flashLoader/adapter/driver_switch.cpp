@@ -7,6 +7,7 @@
 #include "sw/tools/flashLoader/hostglue/port_lookup.h"
 #include "sw/tools/flashLoader/hostglue/adapter_device_list.h"
 #include "sw/tools/flashLoader/hostglue/class_key_walk.h"
+#include "sw/tools/flashLoader/hostglue/host_index.h"
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
@@ -34,7 +35,7 @@ enum class StepOutcome { Done, Failed };
 // restart to take it ends the switch.
 StepOutcome change_state(const platform::DeviceRef& device, platform::StateChange change,
                          platform::StateScope scope) {
-  platform::StateChangeResult r = platform::host().devices().changeState(device, change, scope);
+  platform::StateChangeResult r = change_device_state(device, change, scope);
   if (r.paramsError == platform::kErrorInvalidParameter) return StepOutcome::Done;
   if (r.paramsError != platform::kErrorSuccess || r.installerError != platform::kErrorSuccess)
     return StepOutcome::Failed;
@@ -51,7 +52,7 @@ StepOutcome disable(const platform::DeviceRef& device) {
 
 // Enabling takes two calls; the first one's outcome does not count.
 StepOutcome enable(const platform::DeviceRef& device) {
-  platform::host().devices().changeState(device, platform::StateChange::Enable, platform::StateScope::Global);
+  change_device_state(device, platform::StateChange::Enable, platform::StateScope::Global);
   return change_state(device, platform::StateChange::Enable, platform::StateScope::ConfigSpecific);
 }
 

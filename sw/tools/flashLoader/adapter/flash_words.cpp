@@ -10,7 +10,7 @@ constexpr uint32_t kErasedWord = 0xFFFFFFFF;
 }  // namespace
 
 int read_flash_word(const DeviceHandle& handle, uint32_t offset, uint32_t* word) {
-  DriverRequest request = make_driver_request(kCmdFlashWordRead);
+  DriverRequest request = make_word_request(kCmdFlashWordRead);
   request.address = offset;
   request.length = 4;
   if (!CvDeviceIoControl(handle, &request)) {

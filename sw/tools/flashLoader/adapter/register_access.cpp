@@ -21,7 +21,7 @@ bool read_register(const DeviceHandle& handle, uint32_t reg, uint32_t* value) {
     out_printf("cvm_ppd_read:device handle null\n");
     return false;
   }
-  DriverRequest request = make_driver_request(kCmdRegisterRead);
+  DriverRequest request = make_word_request(kCmdRegisterRead);
   request.address = reg;
   request.length = 4;
   if (!CvDeviceIoControl(handle, &request)) {
@@ -41,7 +41,7 @@ int cvm_ppd_write(const DeviceHandle& handle, uint32_t reg, uint32_t value) {
 }
 
 int send_word_write(const DeviceHandle& handle, uint32_t command, uint32_t address, uint32_t value) {
-  DriverRequest request = make_driver_request(command);
+  DriverRequest request = make_word_request(command);
   request.address = address;
   request.length = 4;
   request.data = value;

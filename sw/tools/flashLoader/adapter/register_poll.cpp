@@ -21,7 +21,7 @@ uint32_t RegisterPoll::read() {
     failureReported_ = true;
     return 0;
   }
-  DriverRequest request = make_driver_request(kCmdRegisterRead);
+  DriverRequest request = make_word_request(kCmdRegisterRead);
   request.address = reg_;
   request.length = 4;
   if (CvDeviceIoControl(handle_, &request)) return static_cast<uint32_t>(request.data);

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "platform/host.h"
+#include "sw/tools/flashLoader/hostglue/host_index.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/state_reset.h"
@@ -34,22 +36,41 @@ constexpr WalkMessages kNetCfgIdMessages{"Get_NetCfgId:Creating Registry Key Fai
                                          "Get_NetCfgId:RegOpenKeyEx failed %d Line:%d\n",
                                          "Get_NetCfgId:RegEnumKeyEx failed %d Line:%d\n"};
 
+// The network components that have a connection name, in registry order,
+// as the last clean walk found them.
+struct ConnectionEntry {
+  std::string component;
+  std::string name;
+};
+HostIndexed<std::optional<std::vector<ConnectionEntry>>> g_connections;
+
 // Calls visit(subkey name, connection name) for every network component
 // that has a connection name. 1 when the enumeration ends normally, 0 on a
 // registry error. A component without a "Connection" subkey is no
-// connection and is passed over silently.
+// connection and is passed over silently. A walk that ends normally without
+// a message is kept for the rest of the run (host_index.h).
 int walk_connections(const WalkMessages& messages,
                      const std::function<void(const std::string&, const std::string&)>& visit) {
+  std::optional<std::vector<ConnectionEntry>>& kept = g_connections.value();
+  if (kept) {
+    for (const ConnectionEntry& entry : *kept) visit(entry.component, entry.name);
+    return 1;
+  }
   platform::Registry& registry = platform::host().registry();
   platform::RegKey network;
   if (registry.createKey(kNetworkKeyPath, &network) != platform::kErrorSuccess) {
     out_printf("%s", messages.createFailed);
     return 0;
   }
+  std::vector<ConnectionEntry> found;
+  bool clean = true;
   for (uint32_t index = 0;; ++index) {
     std::string component;
     WinError error = registry.enumSubkey(network, index, &component);
-    if (error == platform::kErrorNoMoreItems) return 1;
+    if (error == platform::kErrorNoMoreItems) {
+      if (clean) kept = std::move(found);
+      return 1;
+    }
     if (error != platform::kErrorSuccess) {
       out_printf(messages.enumFailed, static_cast<int>(error), __LINE__);
       return 0;
@@ -59,6 +80,7 @@ int walk_connections(const WalkMessages& messages,
     if (error == platform::kErrorFileNotFound) continue;
     if (error != platform::kErrorSuccess) {
       out_printf(messages.openFailed, static_cast<int>(error), __LINE__);
+      clean = false;
       continue;
     }
     platform::RegValue name;
@@ -66,6 +88,7 @@ int walk_connections(const WalkMessages& messages,
     std::string text = name.text();
     if (text.size() > kRegistryTextMax) continue;  // does not fit the value buffer: no answer
     visit(component, text);
+    found.push_back({component, std::move(text)});
   }
 }
 

@@ -1,21 +1,56 @@
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
 
 #include <cstdio>
+#include <map>
+#include <utility>
 
 #include "platform/host.h"
+#include "sw/tools/flashLoader/hostglue/host_index.h"
 #include "sw/tools/flashLoader/hostglue/net_class_keys.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 
+namespace {
+
+struct PropertyAnswer {
+  platform::WinError error = platform::kErrorSuccess;
+  std::string text;
+};
+
+// Answers of the device set kept for the run (host_index.h): the device
+// lists by enumerator, and each device's text properties, including the
+// answer that a device has no such property. Other failures are asked again.
+HostIndexed<std::map<std::string, DeviceList>> g_deviceLists;
+HostIndexed<std::map<std::pair<std::string, platform::DeviceProperty>, PropertyAnswer>> g_properties;
+
+}  // namespace
+
 platform::WinError open_net_devices(const std::string& enumerator, DeviceList* devices) {
-  return platform::host().devices().present(kNetClassGuidText, enumerator, devices);
+  std::map<std::string, DeviceList>& lists = g_deviceLists.value();
+  auto kept = lists.find(enumerator);
+  if (kept != lists.end()) {
+    *devices = kept->second;
+    return platform::kErrorSuccess;
+  }
+  platform::WinError error = platform::host().devices().present(kNetClassGuidText, enumerator, devices);
+  if (error == platform::kErrorSuccess) lists.emplace(enumerator, *devices);
+  return error;
 }
 
 platform::WinError read_device_text(const platform::DeviceRef& device, platform::DeviceProperty which,
                                     std::string* text) {
-  std::vector<std::string> texts;
-  platform::WinError error = platform::host().devices().property(device, which, &texts);
-  if (error != platform::kErrorSuccess) return error;
-  *text = texts.empty() ? std::string() : texts.front();
+  auto& answers = g_properties.value();
+  const auto key = std::make_pair(device.instanceId, which);
+  auto kept = answers.find(key);
+  if (kept == answers.end()) {
+    std::vector<std::string> texts;
+    PropertyAnswer answer;
+    answer.error = platform::host().devices().property(device, which, &texts);
+    if (answer.error == platform::kErrorSuccess && !texts.empty()) answer.text = texts.front();
+    if (answer.error != platform::kErrorSuccess && answer.error != platform::kErrorInvalidData) return answer.error;
+    kept = answers.emplace(key, std::move(answer)).first;
+  }
+  if (kept->second.error != platform::kErrorSuccess) return kept->second.error;
+  *text = kept->second.text;
   return platform::kErrorSuccess;
 }
 
