@@ -125,8 +125,8 @@ def main():
     opts = parser.parse_args()
     temp = tempfile.mkdtemp(prefix="corvane_parity_")
     try:
-        linux = Side("Linux", opts.linux_bin, [], "", os.path.join(temp, "linux"))
-        windows = Side("Windows", opts.windows_bin, [os.path.join(ROOT, "scripts", "wine-run")], ".exe",
+        linux = Side("Linux", os.path.abspath(opts.linux_bin), [], "", os.path.join(temp, "linux"))
+        windows = Side("Windows", os.path.abspath(opts.windows_bin), [os.path.join(ROOT, "scripts", "wine-run")], ".exe",
                        os.path.join(temp, "windows"))
         for side in (linux, windows):
             make_host(side)
