@@ -2,11 +2,10 @@
 // itself; the programs here start each other with such texts, so joining and
 // splitting must agree with the system's own reader (CommandLineToArgvW)
 // byte for byte, including its older treatment of "" inside quotes.
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include "platform/common/running_program.h"
 #include "platform/process.h"
 
 namespace platform {
@@ -27,13 +26,6 @@ std::string quoteProgramName(const std::string& name) {
   bool quote = name.empty() || name.front() == '"' ||
                name.find_first_of(" \t") != std::string::npos;
   return quote ? "\"" + name + "\"" : name;
-}
-
-// An empty command line stands for the running program itself.
-std::string runningProgramPath() {
-  std::error_code ec;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : self.string();
 }
 
 }  // namespace
@@ -74,6 +66,7 @@ std::string buildCommandLine(const std::vector<std::string>& args) {
 }
 
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
+  // An empty command line stands for the running program itself.
   if (commandLine.empty()) return {runningProgramPath()};
 
   std::vector<std::string> args;

@@ -5,6 +5,8 @@
 
 #include <openssl/evp.h>
 
+#include "platform/common/default_crypto.h"
+
 namespace platform {
 
 namespace {
@@ -63,5 +65,7 @@ class OpenSslCrypto : public Crypto {
 }  // namespace
 
 std::unique_ptr<Crypto> makeOpenSslCrypto() { return std::make_unique<OpenSslCrypto>(); }
+
+std::unique_ptr<Crypto> makeDefaultCrypto() { return makeOpenSslCrypto(); }
 
 }  // namespace platform

@@ -1,17 +1,18 @@
 #include "platform/simhost/device_set_sim.h"
 
-#include <strings.h>
 
 #include <cctype>
 #include <mutex>
 #include <unordered_map>
+#include "simhost/machine/text_case.h"
+#include "simhost/devices/device_store.h"
 
 namespace platform {
 
 namespace {
 
 bool sameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+  return simhost::sameTextIgnoringCase(a, b);
 }
 
 const char* kClassRoot = "SYSTEM\\CurrentControlSet\\Control\\Class";

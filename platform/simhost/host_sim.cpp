@@ -1,5 +1,4 @@
 // The simulated host: every platform interface over one host directory.
-#include <strings.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,15 +6,14 @@
 #include <map>
 #include <mutex>
 
-#include "platform/common/crypto_openssl.h"
 #include "platform/host.h"
-#include "platform/posix/console_posix.h"
-#include "platform/posix/process_posix.h"
 #include "platform/simhost/device_set_sim.h"
 #include "platform/simhost/driver_channel_sim.h"
 #include "platform/simhost/foreign_nic_channel.h"
 #include "platform/simhost/registry_sim.h"
+#include "platform/simhost/system_parts.h"
 #include "platform/simhost/system_sim.h"
+#include "simhost/machine/text_case.h"
 #include "simhost/chip/card.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/provision/host_check.h"
@@ -27,7 +25,7 @@ namespace platform {
 namespace {
 
 bool sameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strcasecmp(a.c_str(), b.c_str()) == 0;
+  return simhost::sameTextIgnoringCase(a, b);
 }
 
 // The cards of the host, each mapped once per process and shared by the
@@ -105,9 +103,9 @@ class SimHost : public Host {
         cards_(dir),
         drivers_(deviceStore_, cards_),
         devices_(makeSimDeviceSet(deviceStore_, *registry_, cards_)),
-        crypto_(makeOpenSslCrypto()),
-        console_(makePosixConsole()),
-        process_(makePosixProcess({dir.system32(), dir.windowsDir()})) {}
+        crypto_(makeSystemCrypto()),
+        console_(makeSystemConsole()),
+        process_(makeSystemProcess({dir.system32(), dir.windowsDir()})) {}
 
   DriverChannels& drivers() override { return drivers_; }
   Registry& registry() override { return *registry_; }

@@ -1,10 +1,5 @@
 #include "platform/simhost/system_sim.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -18,6 +13,8 @@
 #include "platform/common/pe_version.h"
 #include "platform/process.h"
 #include "simhost/machine/change_counter.h"
+#include "platform/simhost/system_parts.h"
+#include "simhost/machine/text_case.h"
 #include "simhost/machine/files.h"
 #include "simhost/machine/host_config.h"
 
@@ -31,25 +28,6 @@ ServiceState serviceStateOf(const std::string& name) {
   if (name == "start-pending") return ServiceState::StartPending;
   if (name == "stop-pending") return ServiceState::StopPending;
   return ServiceState::Paused;
-}
-
-// NUL-separated /proc texts.
-std::vector<std::string> splitNul(const std::string& data) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start < data.size()) {
-    size_t end = data.find('\0', start);
-    if (end == std::string::npos) end = data.size();
-    parts.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
-// Windows names its programs "X.exe"; the Linux file is X.
-std::string windowsImageName(const std::string& linuxName) {
-  if (linuxName.size() > 4 && linuxName.compare(linuxName.size() - 4, 4, ".exe") == 0) return linuxName;
-  return linuxName + ".exe";
 }
 
 class SimSystem : public System {
@@ -68,10 +46,7 @@ class SimSystem : public System {
       *bytes = *c.freeBytes;
       return kErrorSuccess;
     }
-    struct statvfs st;
-    if (::statvfs(path.empty() ? dir_.driveC().c_str() : path.c_str(), &st) != 0) return kErrorPathNotFound;
-    *bytes = static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
-    return kErrorSuccess;
+    return systemFreeBytes(path.empty() ? dir_.driveC() : path, bytes);
   }
 
   Wow64Answer wow64() override {
@@ -87,12 +62,7 @@ class SimSystem : public System {
     if (scaled >= 1) std::this_thread::sleep_for(std::chrono::milliseconds(std::llround(scaled)));
   }
 
-  std::tm localTime() override {
-    std::time_t now = std::time(nullptr);
-    std::tm result{};
-    localtime_r(&now, &result);
-    return result;
-  }
+  std::tm localTime() override { return systemLocalTime(); }
 
   OsVersion osVersion() override {
     const simhost::HostConfig::Os& os = config().os;
@@ -118,7 +88,7 @@ class SimSystem : public System {
   ServiceState serviceState(const std::string& name) override {
     simhost::HostConfig c = config();
     for (const auto& [service, state] : c.services) {
-      if (strcasecmp(service.c_str(), name.c_str()) == 0) return serviceStateOf(state);
+      if (simhost::sameTextIgnoringCase(service, name)) return serviceStateOf(state);
     }
     return ServiceState::NotInstalled;
   }
@@ -127,39 +97,13 @@ class SimSystem : public System {
   // this host directory, plus the names host.json says are running.
   std::vector<std::string> runningProcessNames() override {
     std::vector<std::string> names = config().processes;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr) return names;
-    const std::string marker = "CORVANE_SIMHOST=" + dir_.root;
-    while (dirent* entry = ::readdir(proc)) {
-      if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
-      std::string base = std::string("/proc/") + entry->d_name;
-      std::string environ, comm;
-      if (!simhost::readFile(base + "/environ", &environ, nullptr)) continue;
-      bool ours = false;
-      for (const std::string& var : splitNul(environ)) {
-        if (var == marker || var == marker + "/") ours = true;
-      }
-      if (!ours) continue;
-      std::string exe;
-      char target[4096];
-      ssize_t n = ::readlink((base + "/exe").c_str(), target, sizeof target - 1);
-      if (n <= 0) continue;
-      target[n] = '\0';
-      exe = target;
-      size_t slash = exe.rfind('/');
-      names.push_back(windowsImageName(exe.substr(slash + 1)));
-    }
-    ::closedir(proc);
+    for (std::string& name : hostProcessNames(dir_.root)) names.push_back(std::move(name));
     return names;
   }
 
   std::string machineModel() override { return config().model; }
 
-  std::string commandLine() override {
-    std::string data;
-    if (!simhost::readFile("/proc/self/cmdline", &data, nullptr)) return std::string();
-    return buildCommandLine(splitNul(data));
-  }
+  std::string commandLine() override { return systemCommandLine(); }
 
   std::string uiLanguage() override { return config().uiLanguage; }
   uint32_t ansiCodePage() override { return config().codePage; }
@@ -173,18 +117,15 @@ class SimSystem : public System {
   // The machine's own drive and directories; everything else is the process's.
   std::string expandEnvironment(const std::string& text) override {
     return expandEnvironmentText(text, [this](const std::string& name) -> std::optional<std::string> {
-      if (strcasecmp(name.c_str(), "SystemDrive") == 0) return dir_.driveC();
-      if (strcasecmp(name.c_str(), "SystemRoot") == 0 || strcasecmp(name.c_str(), "windir") == 0)
+      if (simhost::sameTextIgnoringCase(name, "SystemDrive")) return dir_.driveC();
+      if (simhost::sameTextIgnoringCase(name, "SystemRoot") || simhost::sameTextIgnoringCase(name, "windir"))
         return dir_.windowsDir();
-      if (strcasecmp(name.c_str(), "TEMP") == 0 || strcasecmp(name.c_str(), "TMP") == 0) return dir_.tempDir();
+      if (simhost::sameTextIgnoringCase(name, "TEMP") || simhost::sameTextIgnoringCase(name, "TMP")) return dir_.tempDir();
       return processEnvironmentValue(name);
     });
   }
 
-  std::string programPath() override {
-    std::error_code ec;
-    return std::filesystem::read_symlink("/proc/self/exe", ec).string();
-  }
+  std::string programPath() override { return systemProgramPath(); }
 
  private:
   // host.json as it is now: corvane-sim may change a knob between two calls.

@@ -2,8 +2,6 @@
 // chip, so that "after K calls" counts the calls of every process since the
 // rule was added. A process reloads the rules only when the chip's fault
 // generation says they changed, and looks at them only while any exist.
-#include <signal.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -11,6 +9,7 @@
 #include "simhost/chip/card_files.h"
 #include "simhost/chip/chip_registers.h"
 #include "simhost/chip/driver_request.h"
+#include "simhost/chip/process_identity.h"
 #include "simhost/machine/files.h"
 
 namespace simhost {
@@ -136,8 +135,7 @@ void Card::powerCut() {
   storeShared(state_->spiReadData, 0u);
   storeShared(state_->spiControllerStatus, kSpiInstructionDone);
   registerStore(*state_, kRegRomLockOwner, 0);
-  ::raise(SIGKILL);
-  std::_Exit(128 + SIGKILL);
+  endProcessAtOnce();
 }
 
 bool Card::addFaultRule(FaultRule rule, std::string* error) {

@@ -12,4 +12,8 @@ int32_t currentProcessId();
 // False for a process that has ended, zombies included.
 bool processIsRunning(int32_t pid);
 
+// Ends this process at once, as a power cut would: no exit handlers, no
+// flushing; whoever waits for it sees 137 (128 + SIGKILL).
+[[noreturn]] void endProcessAtOnce();
+
 }  // namespace simhost

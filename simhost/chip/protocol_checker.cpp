@@ -1,10 +1,6 @@
 #include "simhost/chip/protocol_checker.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -22,11 +18,7 @@ namespace simhost {
 
 namespace {
 
-void appendLine(int fd, const std::string& line) {
-  std::string text = line + "\n";
-  // One write per line: O_APPEND keeps lines of concurrent processes whole.
-  (void)!::write(fd, text.data(), text.size());
-}
+void appendLine(intptr_t file, const std::string& line) { appendToFile(file, line + "\n"); }
 
 struct ChipHeader {
   bool valid = false;
@@ -36,16 +28,11 @@ struct ChipHeader {
 // The semaphore read straight from the file: the exit hook and the checker
 // may run where no card is mapped.
 bool readChipHeader(const std::string& cardDir, ChipHeader* header, std::string* error) {
-  int fd = ::open(chipPath(cardDir).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (error) *error = chipPath(cardDir) + ": cannot be opened (" + std::strerror(errno) + ")";
-    return false;
-  }
   ChipState head;
   constexpr size_t kHeadBytes = offsetof(ChipState, semaphore) + sizeof head.semaphore;
-  ssize_t n = ::pread(fd, &head, kHeadBytes, 0);
-  ::close(fd);
-  if (n != static_cast<ssize_t>(kHeadBytes) || head.magic != kChipStateMagic || head.layout != kChipStateLayout) {
+  int64_t n = readFileStart(chipPath(cardDir), &head, kHeadBytes, error);
+  if (n < 0) return false;
+  if (n != static_cast<int64_t>(kHeadBytes) || head.magic != kChipStateMagic || head.layout != kChipStateLayout) {
     if (error) *error = chipPath(cardDir) + ": is not a chip state file of this version";
     return false;
   }
@@ -85,14 +72,14 @@ void checkSemaphoresAtExit() {
 }  // namespace
 
 ViolationLog::~ViolationLog() {
-  if (fd_ >= 0) ::close(fd_);
+  closeAppendFile(fd_);
 }
 
 void ViolationLog::append(const std::string& line) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (written_ > kLimit) return;
-  if (fd_ < 0) fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd_ < 0) return;
+  if (fd_ == kNoFile) fd_ = openAppendFile(path_);
+  if (fd_ == kNoFile) return;
   ++written_;
   if (written_ > kLimit) {
     appendLine(fd_, "process " + std::to_string(currentProcessId()) + ": more than " + std::to_string(kLimit) +
@@ -148,8 +135,10 @@ bool clearViolations(const HostDir& host, std::string* error) {
     if (!entry.is_directory()) continue;
     std::string path = violationsPath(entry.path().string());
     // Truncated, not removed: processes keep the log open and append on.
-    if (::truncate(path.c_str(), 0) != 0 && errno != ENOENT) {
-      if (error) *error = path + ": cannot be emptied (" + std::strerror(errno) + ")";
+    std::error_code resized;
+    std::filesystem::resize_file(path, 0, resized);
+    if (resized && resized != std::errc::no_such_file_or_directory) {
+      if (error) *error = path + ": cannot be emptied (" + resized.message() + ")";
       return false;
     }
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ class ViolationLog {
  private:
   std::string path_;
   std::mutex mutex_;
-  int fd_ = -1;
+  intptr_t fd_ = -1;  // kNoFile until the first line
   size_t written_ = 0;
 };
 

@@ -3,6 +3,7 @@
 // half), an inter-process lock, and a stamp that tells when a file changed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,11 +26,23 @@ class FileLock {
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
-  bool held() const { return fd_ >= 0; }
+  bool held() const { return fd_ != -1; }
 
  private:
-  int fd_ = -1;
+  intptr_t fd_ = -1;  // a descriptor; on Windows a file handle
 };
+
+// A file that processes append whole lines to at once (a log): each append is
+// one write at the file's end, so lines of concurrent writers stay whole.
+// kNoFile when it cannot be opened (or created).
+inline constexpr intptr_t kNoFile = -1;
+intptr_t openAppendFile(const std::string& path);
+void appendToFile(intptr_t file, const std::string& text);
+void closeAppendFile(intptr_t file);
+
+// Reads up to size bytes from the file's start: how many it read, or -1 with
+// *error when the file cannot be opened.
+int64_t readFileStart(const std::string& path, void* data, size_t size, std::string* error);
 
 // Identity and version of a file on disk; an atomic rewrite changes it.
 struct FileStamp {

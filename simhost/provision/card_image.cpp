@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/common/crypto_openssl.h"
+#include "platform/common/default_crypto.h"
 #include "romimage/flash_image_builder.h"
 #include "romimage/md5_table.h"
 
@@ -47,7 +47,7 @@ bool flashFromImage(const std::string& imageFile, const CardOrder& order, std::v
     return fail(oneLine(log.lines()));
 
   carryBoardData(*flash, picture);
-  std::unique_ptr<platform::Crypto> crypto = platform::makeOpenSslCrypto();
+  std::unique_ptr<platform::Crypto> crypto = platform::makeDefaultCrypto();
   if (burnkit::computeMd5Table(picture, *crypto, log) != 0) return fail(oneLine(log.lines()));
   flash->assign(picture.bytes().begin(), picture.bytes().end());
   return true;

@@ -79,7 +79,9 @@ bool installDemoPrograms(const HostDir& dir, const std::string& programDir, std:
   namespace fs = std::filesystem;
   const fs::path package = demoPackageDir(dir);
   if (!makeDirectories(package.string(), error)) return false;
-  for (const char* program : {"burnkit", "burnkit_x64", "Keelson", "Brightwell.so"}) {
+  // The Linux build's names, then the Windows build's: whichever are there.
+  for (const char* program : {"burnkit", "burnkit_x64", "Keelson", "Brightwell.so", "burnkit.exe", "burnkit_x64.exe",
+                              "Keelson.exe", "Brightwell.dll"}) {
     const fs::path from = fs::path(programDir) / program;
     std::error_code ec;
     if (!fs::is_regular_file(from, ec)) continue;

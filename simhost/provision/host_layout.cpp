@@ -1,9 +1,8 @@
 #include "simhost/provision/host_layout.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
+#include "simhost/machine/text_case.h"
 #include "simhost/registry/unicode_text.h"
 
 namespace simhost {
@@ -67,7 +66,7 @@ bool connectionNameTaken(const RegistryTree& tree, const std::string& name) {
   if (network == nullptr) return false;
   for (size_t i = 0; i < network->subkeyCount(); ++i) {
     const RegistryKey* connection = network->subkey(i).findSubkey("Connection");
-    if (connection && strcasecmp(textValue(*connection, "Name").c_str(), name.c_str()) == 0) return true;
+    if (connection && simhost::sameTextIgnoringCase(textValue(*connection, "Name"), name)) return true;
   }
   return false;
 }

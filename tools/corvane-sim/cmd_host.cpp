@@ -1,9 +1,10 @@
 // Commands that build a host or change its machine-wide knobs.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "platform/common/codepage.h"
-#include "platform/posix/executable_search.h"
+#include "platform/host.h"
 #include "simhost/chip/card.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/machine/files.h"
@@ -149,7 +150,8 @@ int cmdCreate(const Args& args) {
   bool ok = preset ? simhost::createDemoHost(dir, &error) : simhost::createHost(dir, &error);
   // The demo package runs the programs built beside this one.
   if (ok && preset) {
-    ok = simhost::installDemoPrograms(dir, platform::searchPlacesOfThisProcess({}).ownDirectory, &error);
+    std::string self = platform::makeNativeHost()->system().programPath();
+    ok = simhost::installDemoPrograms(dir, std::filesystem::path(self).parent_path().string(), &error);
   }
   return ok ? 0 : failure(error);
 }

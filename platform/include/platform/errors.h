@@ -35,6 +35,6 @@ inline constexpr WinError kErrorResourceDataNotFound = 1812;  // the file has no
 inline constexpr WinError kErrorResourceTypeNotFound = 1813;
 inline constexpr WinError kErrorResourceNameNotFound = 1814;
 inline constexpr WinError kErrorResourceLangNotFound = 1815;
-inline constexpr WinError kNteBadHashState = 0x8009000B;      // CryptoAPI: hash already finished
+inline constexpr WinError kNteBadHashState = 0x8009000C;      // CryptoAPI: hash already finished
 
 }  // namespace platform
