@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/board_fixture.h"
+#include "tests/fault_campaign.h"
 
 namespace {
 
@@ -39,22 +39,7 @@ struct Edit {
   std::string setUpInput;
 };
 
-struct FaultKind {
-  const char* action;
-  uint32_t command;   // the driver command whose calls position the fault
-  bool transient;     // fires once; otherwise on every call from its position
-};
-
-// Fractions of the run's calls of the command at which the fault fires.
-// Under the address sanitizer every program runs several times slower: that
-// build tries the middle position only.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr double kPositions[] = {0.5};
-#else
-constexpr double kPositions[] = {0.05, 0.5, 0.95};
-#endif
-
-class EditFaultCampaign : public BoardScenario {
+class EditFaultCampaign : public FaultCampaignScenario {
  protected:
   void SetUp() override {
     for (const Board& b : {kDual, kNcsi, kQuad}) add(b);
@@ -64,14 +49,6 @@ class EditFaultCampaign : public BoardScenario {
   RunResult run(const Board& b, std::vector<std::string> args, const std::string& input) const {
     args.insert(args.begin(), {"-i", std::to_string(b.bus) + ":0.0"});
     return host_.runIn(work(), "burnkit", args, input);
-  }
-  std::vector<uint8_t> flashOf(const Board& b) const {
-    std::shared_ptr<simhost::Card> c = card(b.name);
-    return {c->flash().begin(), c->flash().end()};
-  }
-  void loadFlash(const Board& b, const std::vector<uint8_t>& bytes) const {
-    std::string error;
-    ASSERT_TRUE(card(b.name)->loadFlashImage(bytes, &error)) << error;
   }
   std::vector<std::string> sectorCopies() const {
     std::vector<std::string> names;
@@ -85,14 +62,6 @@ class EditFaultCampaign : public BoardScenario {
     RunResult r = run(b, {"--testflash"}, "");
     return r.exitCode == 0 && r.out.find("FLASH/NVRAM                 PASSED\n") != std::string::npos;
   }
-  // What a run leaves behind that is not the board's: the lock file of a
-  // killed run (a later run asks before it clears a stale one; the campaign
-  // answers for the administrator), and the ROM semaphore of a lock-held
-  // fault, whose other holder gives it back once the run is over.
-  void clearRunLeftovers(const Board& b) const {
-    std::filesystem::remove(host_.dir().tempDir() + "/corvane_lock_file");
-    card(b.name)->setSemaphore({});
-  }
 };
 
 TEST_F(EditFaultCampaign, EveryEditEndsWholeOrUndone) {
@@ -104,47 +73,36 @@ TEST_F(EditFaultCampaign, EveryEditEndsWholeOrUndone) {
       {"ncsi off", &kNcsi, {"--ncsi-off"}, "", {}, ""},
       {"vnic commit", &kDual, {"-s"}, kTwoPlusOneVnics, {}, ""},
   };
-  const FaultKind kinds[] = {
-      {"fail", 51, true},     {"fail", 51, false}, {"fail", 2, true},       {"ffff", 50, true},
-      {"bitflip", 51, true},  {"timeout", 2, true}, {"lock-held", 1, true}, {"kill", 51, true},
-      {"kill", 50, true},     {"kill", 2, true},
-  };
   int runs = 0, applied = 0, undone = 0, recoveredFromCopy = 0;
   for (const Edit& edit : edits) {
     const Board& b = *edit.board;
     if (!edit.setUpArgs.empty()) {
       ASSERT_EQ(run(b, edit.setUpArgs, edit.setUpInput).exitCode, 0u) << edit.name;
     }
-    const std::vector<uint8_t> before = flashOf(b);
+    const std::vector<uint8_t> before = flashOf(b.name);
     sim("stats", {b.name, "--reset"});
     RunResult clean = run(b, edit.args, edit.input);
     ASSERT_EQ(clean.exitCode, 0u) << edit.name << clean.out << clean.err;
-    std::map<uint32_t, uint64_t> cleanCalls;
-    for (uint32_t command : {1u, 2u, 50u, 51u}) cleanCalls[command] = calls(b.name, command);
-    const std::vector<uint8_t> after = flashOf(b);
+    const std::map<uint32_t, uint64_t> cleanCalls = callsOf(b.name);
+    const std::vector<uint8_t> after = flashOf(b.name);
     ASSERT_NE(after, before) << edit.name << ": the clean run changed nothing";
-    for (const FaultKind& kind : kinds) {
-      const uint64_t total = cleanCalls[kind.command];
-      for (double at : kPositions) {
-        const uint64_t position = static_cast<uint64_t>(static_cast<double>(total) * at);
+    for (const FaultKind& kind : kFaultKinds) {
+      for (double at : kFaultPositions) {
+        loadFlash(b.name, before);
+        const uint64_t position = armFault(b.name, kind, at, cleanCalls);
         SCOPED_TRACE(std::string(edit.name) + ": " + kind.action + (kind.transient ? " once" : " from") +
                      " call " + std::to_string(position) + " of command " + std::to_string(kind.command));
-        loadFlash(b, before);
-        std::vector<std::string> fault = {b.name, "--action", kind.action, "--cmd", std::to_string(kind.command),
-                                          "--after", std::to_string(position)};
-        if (kind.transient) fault.insert(fault.end(), {"--times", "1"});
-        sim("fault", fault);
         RunResult r = run(b, edit.args, edit.input);
         sim("fault", {b.name, "--clear"});
         ++runs;
-        const bool killed = std::string(kind.action) == "kill" && r.exitCode == 128 + 9;
+        const bool killed = killedBy(kind, r.exitCode);
 
         // The recovery: every copy the run left is put back with -r.
         const std::vector<std::string> copies = sectorCopies();
         if (!killed && r.exitCode == 0) {
           EXPECT_TRUE(copies.empty()) << "a copy outlived a finished edit";
         }
-        clearRunLeftovers(b);
+        clearRunLeftovers(b.name);
         for (auto copy = copies.rbegin(); copy != copies.rend(); ++copy) {
           if (!killed) {
             EXPECT_NE(r.err.find(*copy), std::string::npos) << "the run did not name " << *copy << r.err;
@@ -155,7 +113,7 @@ TEST_F(EditFaultCampaign, EveryEditEndsWholeOrUndone) {
           ++recoveredFromCopy;
         }
 
-        const std::vector<uint8_t> now = flashOf(b);
+        const std::vector<uint8_t> now = flashOf(b.name);
         if (!killed && r.exitCode == 0) {
           EXPECT_TRUE(now == after) << "exit 0, yet the flash is not the edit's" << r.err;
           ++applied;
@@ -168,10 +126,10 @@ TEST_F(EditFaultCampaign, EveryEditEndsWholeOrUndone) {
         }
         EXPECT_TRUE(verifies(b));
         EXPECT_EQ(host_.violations(), "");
-        clearRunLeftovers(b);
+        clearRunLeftovers(b.name);
       }
     }
-    loadFlash(b, before);
+    loadFlash(b.name, before);
   }
   std::printf("%d fault runs: %d ended with the edit whole, %d with the board as it was; %d sector copies put back\n",
               runs, applied, undone, recoveredFromCopy);

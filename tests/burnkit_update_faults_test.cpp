@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "simhost/provision/demo_package.h"
-#include "tests/board_fixture.h"
+#include "tests/fault_campaign.h"
 
 namespace {
 
@@ -23,26 +23,7 @@ using corvane_test::RunResult;
 
 const Board kCard{"b26", 0x26, 0x01264040, 2, 5, 0x42, "SN26C", {0x00, 0x0E, 0x1E, 0x26, 0x00, 0x10}, 0x26000000000000C3};
 
-struct FaultKind {
-  const char* action;
-  uint32_t command;
-  bool transient;
-};
-
-const FaultKind kKinds[] = {
-    {"fail", 51, true}, {"fail", 51, false}, {"fail", 2, true},     {"ffff", 50, true},  {"bitflip", 51, true},
-    {"timeout", 2, true}, {"lock-held", 1, true}, {"kill", 51, true}, {"kill", 50, true}, {"kill", 2, true},
-};
-// Fractions of the run's calls of the command at which the fault fires.
-// Under the address sanitizer every program runs several times slower: that
-// build tries the middle position only.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr double kPositions[] = {0.5};
-#else
-constexpr double kPositions[] = {0.05, 0.5, 0.95};
-#endif
-
-class UpdateFaultCampaign : public BoardScenario {
+class UpdateFaultCampaign : public FaultCampaignScenario {
  protected:
   void SetUp() override {
     add(kCard, "4.0.500");
@@ -55,14 +36,8 @@ class UpdateFaultCampaign : public BoardScenario {
   RunResult inPackage(const std::vector<std::string>& args, const std::string& input = "") const {
     return host_.runIn(package_, "burnkit", args, input);
   }
-  std::vector<uint8_t> flashNow() const {
-    std::shared_ptr<simhost::Card> c = card(kCard.name);
-    return {c->flash().begin(), c->flash().end()};
-  }
-  void loadFlash(const std::vector<uint8_t>& bytes) const {
-    std::string error;
-    ASSERT_TRUE(card(kCard.name)->loadFlashImage(bytes, &error)) << error;
-  }
+  std::vector<uint8_t> flashNow() const { return flashOf(kCard.name); }
+  void loadFlash(const std::vector<uint8_t>& bytes) const { FaultCampaignScenario::loadFlash(kCard.name, bytes); }
   ::testing::AssertionResult verifies() const {
     RunResult r = inPackage({"-i", "5:0.0", "--testflash"});
     if (r.exitCode == 0 && r.out.find("FLASH/NVRAM                 PASSED\n") != std::string::npos)
@@ -78,13 +53,6 @@ class UpdateFaultCampaign : public BoardScenario {
   void removeBackups() const {
     for (const std::string& path : backups()) std::filesystem::remove(path);
   }
-  // What a run leaves that is not the board's: the lock file of a killed run
-  // (answered for the administrator) and a foreign holder of the ROM
-  // semaphore, which gives it back once the run is over.
-  void clearRunLeftovers() const {
-    std::filesystem::remove(host_.dir().tempDir() + "/corvane_lock_file");
-    card(kCard.name)->setSemaphore({});
-  }
   // The arguments of the command a failed run names to put the flash back:
   // "Put it back with: burnkit -i "X" -f -r "Y"".
   static std::vector<std::string> namedRecovery(const std::string& err) {
@@ -93,12 +61,6 @@ class UpdateFaultCampaign : public BoardScenario {
     if (!std::regex_search(err, m, named)) return {};
     return {"-i", m[1], "-f", "-r", m[2]};
   }
-  std::map<uint32_t, uint64_t> callsOf() const {
-    std::map<uint32_t, uint64_t> counts;
-    for (uint32_t command : {1u, 2u, 50u, 51u}) counts[command] = calls(kCard.name, command);
-    return counts;
-  }
-
   struct Tally {
     int runs = 0, whole = 0, asBefore = 0, recovered = 0;
   };
@@ -109,21 +71,17 @@ class UpdateFaultCampaign : public BoardScenario {
   void campaign(const char* what, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
                 const std::map<uint32_t, uint64_t>& cleanCalls, const std::function<RunResult()>& operation,
                 const std::function<RunResult()>& recover, Tally* tally) {
-    for (const FaultKind& kind : kKinds) {
-      for (double at : kPositions) {
-        const uint64_t position = static_cast<uint64_t>(static_cast<double>(cleanCalls.at(kind.command)) * at);
+    for (const FaultKind& kind : kFaultKinds) {
+      for (double at : kFaultPositions) {
+        loadFlash(before);
+        const uint64_t position = armFault(kCard.name, kind, at, cleanCalls);
         SCOPED_TRACE(std::string(what) + ": " + kind.action + (kind.transient ? " once" : " from") + " call " +
                      std::to_string(position) + " of command " + std::to_string(kind.command));
-        loadFlash(before);
-        std::vector<std::string> fault = {kCard.name, "--action", kind.action, "--cmd", std::to_string(kind.command),
-                                          "--after", std::to_string(position)};
-        if (kind.transient) fault.insert(fault.end(), {"--times", "1"});
-        sim("fault", fault);
         RunResult r = operation();
         sim("fault", {kCard.name, "--clear"});
-        clearRunLeftovers();
+        clearRunLeftovers(kCard.name);
         ++tally->runs;
-        const bool killed = std::string(kind.action) == "kill" && r.exitCode == 128 + 9;
+        const bool killed = killedBy(kind, r.exitCode);
         if (!killed && r.exitCode == 0) {
           EXPECT_TRUE(flashNow() == after) << "exit 0, yet the flash is not the clean run's\n" << r.out << r.err;
           ++tally->whole;
@@ -134,7 +92,7 @@ class UpdateFaultCampaign : public BoardScenario {
           // nothing; the next run repairs what it left).
           const std::vector<std::string> named = namedRecovery(r.err);
           RunResult again = named.empty() ? recover() : inPackage(named, "y\ny\n");
-          clearRunLeftovers();
+          clearRunLeftovers(kCard.name);
           EXPECT_EQ(again.exitCode, 0u) << "the recovery failed\n"
                                         << again.out << again.err << "\nafter the run:\n" << r.out << r.err;
           EXPECT_TRUE(flashNow() == after || flashNow() == before) << "recovered, yet neither before nor after";
@@ -156,7 +114,7 @@ TEST_F(UpdateFaultCampaign, TheUnattendedUpgradeEndsWholeOrAsBeforeOrIsRecovered
   sim("stats", {kCard.name, "--reset"});
   RunResult clean = inPackage({"-u", report_});
   ASSERT_EQ(clean.exitCode, 0u) << clean.out << clean.err;
-  const std::map<uint32_t, uint64_t> cleanCalls = callsOf();
+  const std::map<uint32_t, uint64_t> cleanCalls = callsOf(kCard.name);
   const std::vector<uint8_t> after = flashNow();
   ASSERT_NE(after, before);
   removeBackups();
@@ -208,7 +166,7 @@ TEST_F(UpdateFaultCampaign, TheRestoreEndsWholeOrAsBeforeOrIsRecovered) {
   sim("stats", {kCard.name, "--reset"});
   RunResult clean = inPackage({"-i", "5:0.0", "-r", backup}, "y\ny\n");
   ASSERT_EQ(clean.exitCode, 0u) << clean.out << clean.err;
-  const std::map<uint32_t, uint64_t> cleanCalls = callsOf();
+  const std::map<uint32_t, uint64_t> cleanCalls = callsOf(kCard.name);
   const std::vector<uint8_t> after = flashNow();
   ASSERT_NE(after, before);
 

@@ -1,12 +1,9 @@
 #include "sw/tools/flashLoader/boardconfig/pxe_setting.h"
 
-#include <cstdio>
-
 #include "sw/tools/flashLoader/adapter/flash_read.h"
 #include "sw/tools/flashLoader/boardconfig/board_sector_word_rewrite.h"
 #include "sw/tools/flashLoader/boardconfig/setting_change.h"
 #include "romimage/flash_layout.h"
-#include "sw/tools/flashLoader/runstate/tool_output.h"
 
 using burnkit::FlashLayout;
 using burnkit::UserArea;

@@ -53,23 +53,18 @@ bool alphanumeric(const std::string& text) {
 
 // Step: the file must be this board's (a serial number of letters and
 // digits only is compared; any other may take any file of its type).
-int check_serial_number(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture) {
+int check_serial_number(const UserAreaRecord& flashUserArea, const std::string& fileSerial) {
   const std::string boardSerial = flashUserArea.serialNumber();
   if (!alphanumeric(boardSerial)) return kExitOk;
-  if (boardSerial != picture_serial(picture)) {
+  if (boardSerial != fileSerial) {
     err_printf("Wrong Backup Romimage!!\n");
     return kExitWrongBackup;
   }
   return kExitOk;
 }
 
-// Step: the versions, and with the check flag the administrator's word. A
-// restore may go back to an older version.
-int confirm_restore(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture, uint32_t checkFlag) {
-  const VersionTriple fileVersion =
-      version_from_user_area_bytes(picture.data() + FlashLayout::kUserArea + UserArea::kFirmwareVersion);
-  compare_versions(fileVersion, flashUserArea.firmwareVersion(), VersionSource::backupFile);
-  if (checkFlag == 0) return kExitOk;
+// The administrator's word on a restore: 0, 30 declined, 31 invalid.
+int ask_to_restore() {
   switch (confirm_offline_operation("Do you wish to restore? (Y/N) ")) {
     case Confirmation::accepted:
       return kExitOk;
@@ -79,6 +74,26 @@ int confirm_restore(const UserAreaRecord& flashUserArea, const std::vector<uint8
       return kExitGeneralFailure;
   }
   return kExitGeneralFailure;
+}
+
+// Step: the versions, and with the check flag the administrator's word. A
+// restore may go back to an older version.
+int confirm_restore(const UserAreaRecord& flashUserArea, const std::vector<uint8_t>& picture, uint32_t checkFlag) {
+  const VersionTriple fileVersion =
+      version_from_user_area_bytes(picture.data() + FlashLayout::kUserArea + UserArea::kFirmwareVersion);
+  compare_versions(fileVersion, flashUserArea.firmwareVersion(), VersionSource::backupFile);
+  return checkFlag == 0 ? kExitOk : ask_to_restore();
+}
+
+// The warning, then the driver told that the flash may change (under the
+// ROM lock). 0, or 9 when the lock is not taken (nothing told). From a 0
+// on, the caller sends flash_update_end on every path.
+int begin_restore_writes(const DeviceHandle& handle) {
+  out_printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
+  RomLockHold lock(handle);
+  if (!lock.held()) return kExitLockNotTaken;
+  flash_update_begin(handle);
+  return kExitOk;
 }
 
 // Whether the flash's board sector still matches its MD5 slot, as the
@@ -216,19 +231,14 @@ int write_back(const DeviceHandle& handle, std::vector<uint8_t>& picture, const 
                std::optional<uint32_t> boardType, bool fromFile) {
   UserAreaRecord flashUserArea;
   if (read_user_area(handle, &flashUserArea) != 0) return kExitFlashNotReadable;
-  if (int serial = check_serial_number(flashUserArea, picture); serial != kExitOk) return serial;
+  if (int serial = check_serial_number(flashUserArea, picture_serial(picture)); serial != kExitOk) return serial;
   if (fromFile) {
     if (int sound = check_backup_digests(picture, request.checkFlag); sound != kExitOk) return sound;
   }
   if (int confirmed = confirm_restore(flashUserArea, picture, request.checkFlag); confirmed != kExitOk)
     return confirmed;
 
-  out_printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
-  {
-    RomLockHold lock(handle);
-    if (!lock.held()) return kExitLockNotTaken;
-    flash_update_begin(handle);
-  }
+  if (int begun = begin_restore_writes(handle); begun != kExitOk) return begun;
   // The driver was told the flash may change: it hears that the change is
   // over on every path from here.
   int result = keep_board_areas(handle, picture, request.areas);
@@ -302,28 +312,12 @@ int restore_sector_copy(const DeviceHandle& handle, const std::string& path, con
                         uint32_t checkFlag) {
   UserAreaRecord flashUserArea;
   if (read_user_area(handle, &flashUserArea) != 0) return kExitFlashNotReadable;
-  const std::string boardSerial = flashUserArea.serialNumber();
-  if (alphanumeric(boardSerial) && boardSerial != copy.serial) {
-    err_printf("Wrong Backup Romimage!!\n");
-    return kExitWrongBackup;
-  }
+  if (int serial = check_serial_number(flashUserArea, copy.serial); serial != kExitOk) return serial;
   out_printf("Sector %u as kept in %s\n", copy.sector, path.c_str());
   if (checkFlag != 0) {
-    switch (confirm_offline_operation("Do you wish to restore? (Y/N) ")) {
-      case Confirmation::accepted:
-        break;
-      case Confirmation::declined:
-        return kExitDeclined;
-      case Confirmation::invalid:
-        return kExitGeneralFailure;
-    }
+    if (int answered = ask_to_restore(); answered != kExitOk) return answered;
   }
-  out_printf("\tWARNING: This is a very sensitive operation.\n\tDo not interrupt until operation is complete.\n");
-  {
-    RomLockHold lock(handle);
-    if (!lock.held()) return kExitLockNotTaken;
-    flash_update_begin(handle);
-  }
+  if (int begun = begin_restore_writes(handle); begun != kExitOk) return begun;
   int result = kExitOk;
   if (unprotect(handle) != 0) {
     result = kUnprotectFailed;
