@@ -53,12 +53,18 @@ class ChangeCounter {
 
  private:
   uint64_t* mapped();
+  // The system's part (change_counter_posix.cpp / _win32.cpp).
+  static uint64_t* mapCounterFile(const std::string& path, intptr_t* file);
+  static void unmapCounterFile(uint64_t* word, intptr_t file);
+  static bool lockCounterFile(intptr_t file);
+  static void unlockCounterFile(intptr_t file);
+  static bool removeStatePath(const std::string& path, std::string* error);
   bool changeFile(const std::function<bool()>& replace, std::string* error, uint64_t* after);
 
   std::string statePath_;
   std::string path_;
   std::mutex mutex_;
-  int fd_ = -1;
+  intptr_t file_ = -1;  // a descriptor; on Windows a file handle
   std::atomic<uint64_t*> word_{nullptr};
 };
 
