@@ -1,8 +1,8 @@
 # The Windows build's dependencies. Debian ships no MinGW builds of
 # GoogleTest, OpenSSL or Expat: GoogleTest is built here from the sources
-# Debian ships with it, nlohmann-json is headers only, MD5 comes from the
-# Windows CryptoAPI in the Win32 backend, and the parts that need Expat (the
-# wrapper and the plug-in) are not part of the Windows build yet.
+# Debian ships with it, Expat from Debian's source package (fetched by
+# scripts/expat-source), nlohmann-json is headers only, and MD5 comes from the
+# Windows CryptoAPI in the Win32 backend.
 
 # Static C and C++ runtimes and winpthreads, so that each program is one file.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -13,6 +13,53 @@ set(corvane_json_include ${CMAKE_BINARY_DIR}/third_party/include)
 file(COPY /usr/include/nlohmann DESTINATION ${corvane_json_include})
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${corvane_json_include})
+
+# Expat, static, in two builds as on Debian: XML_Char a byte (libexpat, the
+# wrapper's) and a 16-bit unit (libexpatw, the plug-in's). Built once, when
+# the build directory is configured, with this toolchain.
+set(CORVANE_EXPAT_SOURCE "" CACHE PATH "Expat's CMake project (scripts/expat-source prints it)")
+if(NOT EXISTS "${CORVANE_EXPAT_SOURCE}/CMakeLists.txt")
+  message(FATAL_ERROR "The Windows build needs Expat's sources: -DCORVANE_EXPAT_SOURCE=$(scripts/expat-source)")
+endif()
+function(corvane_build_expat char_type library)
+  set(prefix ${CMAKE_BINARY_DIR}/third_party/expat-${char_type})
+  set(file ${prefix}/lib/${library})
+  if(NOT EXISTS ${file})
+    set(work ${CMAKE_BINARY_DIR}/third_party/expat-${char_type}-build)
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -S ${CORVANE_EXPAT_SOURCE} -B ${work} -G ${CMAKE_GENERATOR}
+              -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchain-mingw64.cmake
+              -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${prefix} -DCMAKE_INSTALL_LIBDIR=lib
+              -DEXPAT_CHAR_TYPE=${char_type} -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF
+              -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF
+              -DEXPAT_BUILD_PKGCONFIG=OFF
+      OUTPUT_QUIET RESULT_VARIABLE configured)
+    if(configured EQUAL 0)
+      # Debian's backported fixes test XML_DTD's value ("#if XML_DTD == 1",
+      # as its own build defines it), which the CMake configuration defines
+      # empty.
+      file(READ ${work}/expat_config.h config)
+      string(REPLACE "#define XML_DTD\n" "#define XML_DTD 1\n" config "${config}")
+      file(WRITE ${work}/expat_config.h "${config}")
+      execute_process(COMMAND ${CMAKE_COMMAND} --build ${work} --target install OUTPUT_QUIET RESULT_VARIABLE built)
+    endif()
+    if(NOT configured EQUAL 0 OR NOT built EQUAL 0 OR NOT EXISTS ${file})
+      message(FATAL_ERROR "Expat (${char_type}) could not be built for Windows: see ${work}")
+    endif()
+  endif()
+  set(CORVANE_EXPAT_INCLUDE ${prefix}/include PARENT_SCOPE)
+  set(CORVANE_EXPAT_FILE ${file} PARENT_SCOPE)
+endfunction()
+corvane_build_expat(char libexpat.a)
+# What find_package(EXPAT) finds (the wrapper's).
+set(EXPAT_INCLUDE_DIR ${CORVANE_EXPAT_INCLUDE} CACHE PATH "" FORCE)
+set(EXPAT_LIBRARY ${CORVANE_EXPAT_FILE} CACHE FILEPATH "" FORCE)
+corvane_build_expat(ushort libexpatw.a)
+# What the plug-in's own lookup finds.
+set(CORVANE_EXPAT_INCLUDE_DIR ${CORVANE_EXPAT_INCLUDE} CACHE PATH "" FORCE)
+set(CORVANE_EXPATW_LIBRARY ${CORVANE_EXPAT_FILE} CACHE FILEPATH "" FORCE)
+# The static library's declarations, not a DLL's imports.
+add_compile_definitions(XML_STATIC)
 
 # GoogleTest from Debian's source package (it names its targets GTest::*),
 # built with this toolchain; its own

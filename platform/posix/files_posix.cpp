@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cctype>
 #include <cstdio>
 
 #include "platform/common/codepage.h"
+#include "platform/common/file_pattern.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -29,29 +29,6 @@ WinError fromErrno(int e) {
     case EBADF: return kErrorInvalidHandle;
     default: return kErrorGenFailure;
   }
-}
-
-char lowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-// '*' any run, '?' one character; letters without regard to case.
-bool wildcardMatch(const std::string& pattern, const std::string& name) {
-  size_t p = 0, n = 0, starP = std::string::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (starP != std::string::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
 }
 
 }  // namespace
@@ -148,7 +125,7 @@ WinError findFiles(const std::string& directory, const std::string& pattern, std
   if (d == nullptr) return fromErrno(errno);
   while (dirent* entry = ::readdir(d)) {
     std::string name = entry->d_name;
-    if (!wildcardMatch(pattern, name)) continue;
+    if (!matchesFilePattern(pattern, name)) continue;
     std::string full = dir + (dir.back() == '/' ? "" : "/") + name;
     if (fileExists(full)) names->push_back(name);
   }

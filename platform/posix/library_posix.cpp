@@ -39,4 +39,6 @@ std::unique_ptr<Library> loadLibrary(const std::string& path, std::string* error
   return std::make_unique<PosixLibrary>(handle);
 }
 
+std::string libraryFileName(const std::string& name) { return name + ".so"; }
+
 }  // namespace platform

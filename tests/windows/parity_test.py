@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The Windows programs against the Linux ones: the same scenarios (board
 report, self-test, upgrade with backup and restore, a power cut and its
-recovery) run once with the Linux build and once with the Windows build under
-Wine, each on a simulated host its own tools made. Every step must end with
+recovery; then on the demo server the wrapper's silent upgrade of every board,
+and the plug-in's properties and silent install through updeck) run once with
+the Linux build and once with the Windows build under Wine, each on a
+simulated host its own tools made. Every step must end with
 the same exit code, the same output bytes on each stream (on Windows with the
 C runtime's CR LF line ends) and the same flash; both hosts end with no
 protocol violation.
@@ -16,10 +18,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PORT = "Local Area Connection"
 PRODUCT = "0x26:0x0126:0x4040:0x42"
+DEMO_CARDS = ("sfp26", "quad24", "mezz22", "lom29")
 
 
 class Side:
@@ -36,8 +40,11 @@ class Side:
         if host:
             env["CORVANE_SIMHOST"] = self.host
         command = self.runner + [os.path.join(self.bin_dir, program + self.suffix)] + args
+        started = time.monotonic()
         p = subprocess.run(command, input=stdin.encode(), capture_output=True, cwd=cwd or self.work, env=env,
                            timeout=300)
+        if os.environ.get("PARITY_TIMES"):
+            print(f"  {time.monotonic() - started:6.2f} s {program} {' '.join(args)}", flush=True)
         # A process killed by signal N reports 128 + N, as a shell shows it.
         code = 128 - p.returncode if p.returncode < 0 else p.returncode
         return code, p.stdout, p.stderr
@@ -48,11 +55,21 @@ class Side:
             raise SystemExit(f"{self.name}: {program} {' '.join(args)} failed ({code}): {out!r} {err!r}")
         return out
 
-    def flash(self):
+    def flash(self, cards=("sfp",)):
         dump = os.path.join(self.root, "dump.bin")
-        self.tool("corvane-sim", ["flash", self.host, "sfp", "--dump", dump])
-        with open(dump, "rb") as f:
-            return f.read()
+        pictures = []
+        for card in cards:
+            self.tool("corvane-sim", ["flash", self.host, card, "--dump", dump])
+            with open(dump, "rb") as f:
+                pictures.append(f.read())
+        return pictures
+
+    def demo_host(self):
+        """The demo server in place of the host, its programs in the package
+        directory; returns that directory."""
+        shutil.rmtree(self.host)
+        self.tool("corvane-sim", ["create", self.host, "--preset", "demo"])
+        return os.path.join(self.host, "drive_c", "package")
 
     def backups(self):
         return sorted(n for n in os.listdir(self.work) if n.startswith("flashbackup_"))
@@ -97,10 +114,11 @@ class Parity:
             self.failures.append(f"{what}: {detail}")
             print(f"FAIL {what}: {detail}", flush=True)
 
-    def step(self, name, args, stdin="", expect=None):
-        """Runs burnkit with args on both sides; returns the Linux result."""
-        lin = self.linux.run("burnkit", args(self.linux), stdin)
-        win = self.windows.run("burnkit", args(self.windows), stdin)
+    def step(self, name, args, stdin="", expect=None, program="burnkit", cwd=None, cards=("sfp",)):
+        """Runs program (burnkit) with args on both sides, in the directory
+        cwd gives (the work directory); returns the Linux result."""
+        lin = self.linux.run(program, args(self.linux), stdin, cwd=cwd and cwd(self.linux))
+        win = self.windows.run(program, args(self.windows), stdin, cwd=cwd and cwd(self.windows))
         print(f"== {name}: exit {lin[0]} (Linux) / {win[0]} (Windows)", flush=True)
         if expect is not None:
             self.check(f"{name}: exit code", lin[0] == expect, f"Linux {lin[0]}, expected {expect}: {lin[1]!r}")
@@ -109,8 +127,13 @@ class Parity:
             expected = normal(lin[index], self.linux).replace(b"\n", b"\r\n")
             got = normal(win[index], self.windows)
             self.check(f"{name}: {stream}", got == expected, first_difference(expected, got))
-        self.check(f"{name}: flash", self.linux.flash() == self.windows.flash(), "flash contents differ")
+        self.check(f"{name}: flash", self.linux.flash(cards) == self.windows.flash(cards), "flash contents differ")
         return lin
+
+    def host_check(self):
+        for side in (self.linux, self.windows):
+            code, out, err = side.run("corvane-sim", ["check", side.host], host=False)
+            self.check(f"{side.name}: corvane-sim check", code == 0, (out + err).decode(errors="replace"))
 
 
 def first_difference(expected, got):
@@ -146,9 +169,20 @@ def main():
         for side in (linux, windows):
             side.tool("corvane-sim", ["fault", side.host, "sfp", "--clear"])
         p.step("recovery from the backup", restore("-f"), "y\n", expect=0)
-        for side in (linux, windows):
-            code, out, err = side.run("corvane-sim", ["check", side.host], host=False)
-            p.check(f"{side.name}: corvane-sim check", code == 0, (out + err).decode(errors="replace"))
+        p.host_check()
+
+        # The demo server: the wrapper runs the flash tool once per board (a
+        # child process of its own), then the plug-in, loaded by updeck,
+        # runs the wrapper. Keelson's silent run ends with 1 (done), the
+        # silent install with 2 (installed, reboot required).
+        package = lambda side: os.path.join(side.host, "drive_c", "package")
+        for program, args, expect in (("Keelson", ["/s"], 1), ("updeck", ["properties"], 0),
+                                      ("updeck", ["install", "--silent"], 2)):
+            for side in (linux, windows):
+                side.demo_host()
+            p.step(f"{program} {' '.join(args)} on the demo server", lambda side: list(args), expect=expect,
+                   program=program, cwd=package, cards=DEMO_CARDS)
+            p.host_check()
         print(f"{p.passed} passed, {len(p.failures)} failed")
         return 1 if p.failures else 0
     finally:

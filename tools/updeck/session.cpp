@@ -13,8 +13,8 @@ namespace updeck {
 
 namespace {
 
-// The plug-in's file in the component directory.
-constexpr char kPluginFile[] = "Brightwell.so";
+// The plug-in's library in the component directory.
+constexpr char kPluginName[] = "Brightwell";
 
 // The manager's buffers.
 constexpr uint32_t kTextChars = 1024;
@@ -111,7 +111,7 @@ bool runSession(const Request& request, SessionOutcome* outcome, std::string* er
   log.Open();
   log.WriteHeader();
 
-  std::unique_ptr<platform::Library> library = platform::loadLibrary(std::string("./") + kPluginFile, error);
+  std::unique_ptr<platform::Library> library = platform::loadLibrary("./" + platform::libraryFileName(kPluginName), error);
   Exports exports;
   if (!library || !resolve(*library, &exports, error)) {
     log.WriteFooter(kUpdeckFailed);

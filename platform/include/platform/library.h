@@ -18,4 +18,8 @@ class Library {
 // now). nullptr and *error (the loader's own text) when it cannot be loaded.
 std::unique_ptr<Library> loadLibrary(const std::string& path, std::string* error);
 
+// The file name of the library built as name: "name.dll" on Windows, as the
+// build names it elsewhere ("name.so").
+std::string libraryFileName(const std::string& name);
+
 }  // namespace platform
