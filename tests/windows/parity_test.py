@@ -64,6 +64,17 @@ class Side:
                 pictures.append(f.read())
         return pictures
 
+    def edit_registry(self, old, new):
+        """Changes the host's registry export in place (a program started
+        afterwards reads it again)."""
+        path = os.path.join(self.host, "registry.reg")
+        with open(path, encoding="utf-8", newline="") as f:
+            text = f.read()
+        if old not in text:
+            raise SystemExit(f"{self.name}: {old!r} is not in {path}")
+        with open(path, "w", encoding="utf-8", newline="") as f:
+            f.write(text.replace(old, new, 1))
+
     def demo_host(self):
         """The demo server in place of the host, its programs in the package
         directory; returns that directory."""
@@ -169,6 +180,14 @@ def main():
         for side in (linux, windows):
             side.tool("corvane-sim", ["fault", side.host, "sfp", "--clear"])
         p.step("recovery from the backup", restore("-f"), "y\n", expect=0)
+        # Bad input: a connection that is not there, and one whose name the
+        # registry holds as a number.
+        p.step("an unknown connection", lambda side: ["-i", "No Such Connection", "--info"])
+        for side in (linux, windows):
+            side.edit_registry('"Name"="Local Area Connection"\r\n', '"Name"=dword:00000001\r\n')
+        p.step("a connection name of the wrong type", port("--info"))
+        for side in (linux, windows):
+            side.edit_registry('"Name"=dword:00000001\r\n', '"Name"="Local Area Connection"\r\n')
         p.host_check()
 
         # The demo server: the wrapper runs the flash tool once per board (a
@@ -183,6 +202,14 @@ def main():
             p.step(f"{program} {' '.join(args)} on the demo server", lambda side: list(args), expect=expect,
                    program=program, cwd=package, cards=DEMO_CARDS)
             p.host_check()
+        # Bad input: the flash tool the wrapper must start is not there.
+        for side in (linux, windows):
+            for name in os.listdir(side.demo_host()):
+                if name.startswith("burnkit"):
+                    os.remove(os.path.join(package(side), name))
+        p.step("Keelson /s without the flash tool", lambda side: ["/s"], program="Keelson", cwd=package,
+               cards=DEMO_CARDS)
+        p.host_check()
         print(f"{p.passed} passed, {len(p.failures)} failed")
         return 1 if p.failures else 0
     finally:
