@@ -268,11 +268,18 @@ RunResult Scenario::runIn(const std::string& cwd, const std::string& program, co
   return runProgram(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd);
 }
 
+RunResult Scenario::runAtPause(const std::string& cwd, const std::string& program,
+                              const std::vector<std::string>& args, const std::string& input,
+                              const std::function<void(int pid)>& atPause) const {
+  return runWatchingStops(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd,
+                          [&](pid_t pid) { atPause(static_cast<int>(pid)); });
+}
+
 RunResult Scenario::runSignalledAtPause(const std::string& cwd, const std::string& program,
                                        const std::vector<std::string>& args, const std::string& input, int signal,
                                        bool* paused) const {
   *paused = false;
-  return runWatchingStops(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd, [&](pid_t pid) {
+  return runAtPause(cwd, program, args, input, [&](int pid) {
     *paused = true;
     ::kill(pid, signal);
   });
