@@ -7,7 +7,6 @@
 
 #include "romimage/flash_layout.h"
 #include "romimage/md5_table.h"
-#include "sw/tools/flashLoader/adapter/flash_digest.h"
 #include "sw/tools/flashLoader/adapter/board_sector_areas.h"
 #include "sw/tools/flashLoader/adapter/sector_copy_file.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
@@ -62,7 +61,7 @@ std::string newest_sector_copy(uint32_t sector, const std::string& serial) {
 }
 
 int refuse_edit_of_cut_short_sector(uint32_t sector, const std::string& serial) {
-  err_printf("The board sector does not match its digest: an earlier edit may have been cut short. "
+  err_printf("The board sector holds no digest: an earlier edit may have been cut short. "
              "Nothing was written.\n");
   const std::string copy = newest_sector_copy(sector, serial);
   if (!copy.empty())

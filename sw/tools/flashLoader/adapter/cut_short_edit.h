@@ -1,8 +1,9 @@
 // A board edit cut short (power cut, killed process) leaves the board sector
 // half written, and beside the backups the copy of the sector as it was. A
 // later edit must not build on such a sector (it would seal what is left of
-// it, the board's own data lost for good): it finds that the sector fails its
-// digest, writes nothing, and names the copy and the command that puts it
+// it, the board's own data lost for good). An edit writes the sector's own
+// digest last, so a half-written sector holds none: the later edit sees
+// that, writes nothing, and names the copy and the command that puts it
 // back.
 #pragma once
 
@@ -23,7 +24,7 @@ int refuse_if_board_edit_cut_short(const DeviceHandle& handle);
 // it is cut short), the newest copy of that sector. Empty when none.
 std::string newest_sector_copy(uint32_t sector, const std::string& serial);
 
-// "The board sector does not match its digest: an earlier edit may have been
-// cut short. Nothing was written.\n" on standard error, then the copy and the
+// "The board sector holds no digest: an earlier edit may have been cut
+// short. Nothing was written.\n" on standard error, then the copy and the
 // command that puts it back when there is one. 13.
 int refuse_edit_of_cut_short_sector(uint32_t sector, const std::string& serial);
