@@ -129,10 +129,11 @@ TEST_F(SettingsScenario, PxeOnRewritesTheBoardSectorPxeOffClearsOneWord) {
   EXPECT_EQ(flashWord("dual", kPxeWord), initial);
   expectOnlyChanged(kDual, before, {kPxeWord}, {62});
   EXPECT_EQ(calls("dual", 51), boardSectorWritten(kDual));
-  // Reads: the open's four, the PXE word, the board sector whole before the
-  // erase and again to compare it with what was meant, the digest's four
+  // Reads: the open's four, the board sector's digest slot (an earlier edit
+  // cut short leaves it erased), the PXE word, the board sector whole before
+  // the erase and again to compare it with what was meant, the digest's four
   // words read back after the seal; no full-flash pass.
-  EXPECT_EQ(calls("dual", 50), kOpenReads + 1 + 2 * kSectorWords + 4);
+  EXPECT_EQ(calls("dual", 50), kOpenReads + 4 + 1 + 2 * kSectorWords + 4);
   expectVerifies(kDual);
 
   // On again: nothing written.
@@ -154,10 +155,11 @@ TEST_F(SettingsScenario, WolChangesTheTableEntryAndTheLiveRegister) {
   EXPECT_EQ(flashWord("quad", entry), 0b100u);
   EXPECT_EQ(liveWol(kQuad) & 0b100, 0b100u);
   expectOnlyChanged(kQuad, before, {entry}, {0, 62});
-  // Reads: the open's four, sector 0 and the board sector whole before they
-  // are erased and again to compare them with what was meant, the board
+  // Reads: the open's four, the board sector's digest slot (an earlier edit
+  // cut short leaves it erased), sector 0 and the board sector whole before
+  // they are erased and again to compare them with what was meant, the board
   // sector's digest read back after the seal.
-  EXPECT_EQ(calls("quad", 50), kOpenReads + 4 * kSectorWords + 4);
+  EXPECT_EQ(calls("quad", 50), kOpenReads + 4 + 4 * kSectorWords + 4);
   EXPECT_EQ(calls("quad", 51), nonErased(kQuad, 0) + boardSectorWritten(kQuad));
   expectVerifies(kQuad);
 

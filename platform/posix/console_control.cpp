@@ -7,6 +7,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -77,20 +80,61 @@ class ControlDispatcher {
     }
   }
 
+  static bool runHandlers(const std::vector<ConsoleHandler>& handlers, ConsoleEvent event) {
+    bool handled = false;
+    for (auto it = handlers.rbegin(); it != handlers.rend() && !handled; ++it) handled = (*it)(event);
+    return handled;
+  }
+
+  // The close: the handlers run on a thread of their own while this one
+  // waits for them at most the grace time; then the process ends, whether
+  // they returned or not.
+  [[noreturn]] void closeWithin(const std::vector<ConsoleHandler>& handlers, std::chrono::milliseconds grace) {
+    struct Done {
+      std::mutex mutex;
+      std::condition_variable returned;
+      bool value = false;
+    };
+    // Shared with a handler thread that may outlive the wait.
+    auto done = std::make_shared<Done>();
+    try {
+      std::thread([handlers, done] {
+        runHandlers(handlers, ConsoleEvent::Close);
+        std::lock_guard<std::mutex> lock(done->mutex);
+        done->value = true;
+        done->returned.notify_all();
+      }).detach();
+    } catch (const std::system_error&) {
+      endBySignal(SIGHUP);  // no thread for the handlers: the close as uncaught
+    }
+    std::unique_lock<std::mutex> lock(done->mutex);
+    done->returned.wait_for(lock, grace, [&] { return done->value; });
+    endBySignal(SIGHUP);
+  }
+
   void dispatch(int signal) {
     const ConsoleEvent event = signal == SIGINT ? ConsoleEvent::CtrlC : ConsoleEvent::Close;
     std::vector<ConsoleHandler> handlers;
+    CloseGrace grace;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       handlers = handlers_;
+      grace = grace_;
     }
-    bool handled = false;
-    for (auto it = handlers.rbegin(); it != handlers.rend() && !handled; ++it) handled = (*it)(event);
-    if (!handled || event == ConsoleEvent::Close) endBySignal(signal);
+    if (event == ConsoleEvent::Close) closeWithin(handlers, grace ? grace() : kDefaultCloseGrace);
+    if (!runHandlers(handlers, event)) endBySignal(signal);
   }
 
+ public:
+  void setGrace(CloseGrace grace) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    grace_ = std::move(grace);
+  }
+
+ private:
   std::mutex mutex_;
   std::vector<ConsoleHandler> handlers_;
+  CloseGrace grace_;
   bool started_ = false;
 };
 
@@ -99,5 +143,7 @@ class ControlDispatcher {
 bool addConsoleControlHandler(ConsoleHandler handler) {
   return ControlDispatcher::instance().add(std::move(handler));
 }
+
+void setCloseGrace(CloseGrace grace) { ControlDispatcher::instance().setGrace(std::move(grace)); }
 
 }  // namespace platform

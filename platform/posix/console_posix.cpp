@@ -18,7 +18,12 @@ namespace {
 
 class PosixConsole : public Console {
  public:
-  bool setControlHandler(ConsoleHandler handler) override { return addConsoleControlHandler(std::move(handler)); }
+  explicit PosixConsole(CloseGrace closeGrace) : closeGrace_(std::move(closeGrace)) {}
+
+  bool setControlHandler(ConsoleHandler handler) override {
+    setCloseGrace(closeGrace_);
+    return addConsoleControlHandler(std::move(handler));
+  }
 
   int readChar() override {
     int c = std::getchar();
@@ -62,10 +67,15 @@ class PosixConsole : public Console {
   // as on a console, and changes nothing.
   bool setWindowSize(int columns, int rows) override { return columns > 0 && rows > 0 && outputIsConsole(); }
   bool setBufferSize(int columns, int rows) override { return columns > 0 && rows > 0 && outputIsConsole(); }
+
+ private:
+  CloseGrace closeGrace_;
 };
 
 }  // namespace
 
-std::unique_ptr<Console> makePosixConsole() { return std::make_unique<PosixConsole>(); }
+std::unique_ptr<Console> makePosixConsole(CloseGrace closeGrace) {
+  return std::make_unique<PosixConsole>(std::move(closeGrace));
+}
 
 }  // namespace platform

@@ -5,9 +5,11 @@
 #include <memory>
 
 #include "platform/console.h"
+#include "platform/posix/console_control.h"
 
 namespace platform {
 
-std::unique_ptr<Console> makePosixConsole();
+// closeGrace: the time a close handler is granted (empty: the default).
+std::unique_ptr<Console> makePosixConsole(CloseGrace closeGrace = {});
 
 }  // namespace platform

@@ -101,6 +101,35 @@ void hangUpChild() {
   waitToBeEnded(record);
 }
 
+// A close handler that never returns holds the close only for the grace.
+void closeHeldPastTheGraceChild() {
+  static Record record;
+  auto console = makePosixConsole([] { return std::chrono::milliseconds(200); });
+  console->setControlHandler([](ConsoleEvent event) -> bool {
+    record.handler("held", true)(event);
+    std::fprintf(stderr, "[%s]\n", record.summary().c_str());
+    std::this_thread::sleep_for(60s);
+    return true;
+  });
+  kill(getpid(), SIGHUP);
+  waitToBeEnded(record);
+}
+
+// Within the grace the close waits for its handler, and ends the process
+// once the handler returns.
+void closeWaitsForItsHandlerChild() {
+  static Record record;
+  auto console = makePosixConsole([] { return std::chrono::milliseconds(8000); });
+  console->setControlHandler([](ConsoleEvent event) -> bool {
+    record.handler("slow", true)(event);
+    std::this_thread::sleep_for(300ms);
+    std::fprintf(stderr, "[%s returned]\n", record.summary().c_str());
+    return true;
+  });
+  kill(getpid(), SIGHUP);
+  waitToBeEnded(record);
+}
+
 void handlerExitsChild() {
   static Record record;
   auto console = makePosixConsole();
@@ -133,6 +162,11 @@ TEST_F(PosixConsoleTest, DeclinedCtrlCEndsTheProcessBySigint) {
 
 TEST_F(PosixConsoleTest, HangUpIsTheCloseEventAndEndsTheProcessAfterTheHandler) {
   EXPECT_EXIT(hangUpChild(), ::testing::KilledBySignal(SIGHUP), R"(\[close:2 off main\])");
+}
+
+TEST_F(PosixConsoleTest, ACloseHandlerIsWaitedForUntilItReturnsOrTheGraceRunsOut) {
+  EXPECT_EXIT(closeWaitsForItsHandlerChild(), ::testing::KilledBySignal(SIGHUP), R"(\[slow:2 off main returned\])");
+  EXPECT_EXIT(closeHeldPastTheGraceChild(), ::testing::KilledBySignal(SIGHUP), R"(\[held:2 off main\])");
 }
 
 TEST_F(PosixConsoleTest, HandlerMayEndTheProcessItself) {

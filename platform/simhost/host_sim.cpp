@@ -17,6 +17,7 @@
 #include "simhost/chip/card.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/provision/host_check.h"
+#include "simhost/machine/host_config.h"
 #include "simhost/machine/host_dir.h"
 #include "simhost/machine/state_counts.h"
 
@@ -94,6 +95,16 @@ class SimDriverChannels : public DriverChannels {
   CardSet& cards_;
 };
 
+// host.json's close grace, read only when a close event arrives; the
+// default when the file cannot be read then (a failed load leaves the
+// defaults as they are).
+uint32_t closeGraceMs(const simhost::HostDir& dir) {
+  simhost::HostConfig config;
+  std::string error;
+  simhost::loadHostConfig(dir.hostJson(), &config, &error);
+  return config.closeGraceMs;
+}
+
 class SimHost : public Host {
  public:
   explicit SimHost(const simhost::HostDir& dir)
@@ -104,7 +115,7 @@ class SimHost : public Host {
         drivers_(deviceStore_, cards_),
         devices_(makeSimDeviceSet(deviceStore_, *registry_, cards_)),
         crypto_(makeSystemCrypto()),
-        console_(makeSystemConsole()),
+        console_(makeSystemConsole([dir] { return closeGraceMs(dir); })),
         process_(makeSystemProcess({dir.system32(), dir.windowsDir()})) {}
 
   DriverChannels& drivers() override { return drivers_; }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +19,9 @@
 namespace platform {
 
 std::unique_ptr<Crypto> makeSystemCrypto();
-std::unique_ptr<Console> makeSystemConsole();
+// closeGraceMs: the time the simulated machine grants a close handler,
+// asked when a close event arrives (a real console's system grants its own).
+std::unique_ptr<Console> makeSystemConsole(std::function<uint32_t()> closeGraceMs);
 // Programs are searched in the host's System32 and Windows directories too.
 std::unique_ptr<Process> makeSystemProcess(std::vector<std::string> systemDirectories);
 

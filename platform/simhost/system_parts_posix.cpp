@@ -38,7 +38,9 @@ std::string windowsImageName(const std::string& linuxName) {
 }  // namespace
 
 std::unique_ptr<Crypto> makeSystemCrypto() { return makeOpenSslCrypto(); }
-std::unique_ptr<Console> makeSystemConsole() { return makePosixConsole(); }
+std::unique_ptr<Console> makeSystemConsole(std::function<uint32_t()> closeGraceMs) {
+  return makePosixConsole([closeGraceMs] { return std::chrono::milliseconds(closeGraceMs()); });
+}
 std::unique_ptr<Process> makeSystemProcess(std::vector<std::string> systemDirectories) {
   return makePosixProcess(std::move(systemDirectories));
 }

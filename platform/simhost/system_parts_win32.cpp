@@ -9,7 +9,9 @@
 namespace platform {
 
 std::unique_ptr<Crypto> makeSystemCrypto() { return makeWin32Crypto(); }
-std::unique_ptr<Console> makeSystemConsole() { return makeWin32Console(); }
+// The Windows console's own system grants a close handler its time (and ends
+// the process when it runs out): the simulated machine's figure is not used.
+std::unique_ptr<Console> makeSystemConsole(std::function<uint32_t()>) { return makeWin32Console(); }
 std::unique_ptr<Process> makeSystemProcess(std::vector<std::string> systemDirectories) {
   return makeWin32Process(std::move(systemDirectories));
 }

@@ -24,6 +24,10 @@ std::vector<ConsoleHandler>& handlers() {
   return list;
 }
 
+// A handler may hold a close (CTRL_CLOSE_EVENT) by not returning: the system
+// ends the process once the routine returns, or when the few seconds it
+// grants run out; meanwhile the process may end itself, as a run that
+// finishes its write phase and clean-up does.
 BOOL WINAPI controlRoutine(DWORD event) {
   std::vector<ConsoleHandler> list;
   {

@@ -74,6 +74,9 @@ Card::FaultEffects Card::applyFaults(uint32_t command, const uint8_t* record) {
         break;
       case FaultAction::kKill:
         powerCut();
+      case FaultAction::kPause:
+        stopThisProcess();
+        break;
       case FaultAction::kReboot:
         break;
     }
@@ -147,7 +150,7 @@ bool Card::addFaultRule(FaultRule rule, std::string* error) {
     if (error) *error = faultsPath(dir_) + ": holds " + std::to_string(kMaxFaultRules) + " rules already";
     return false;
   }
-  if (rule.action == FaultAction::kKill && !rule.times) rule.times = 1;
+  if ((rule.action == FaultAction::kKill || rule.action == FaultAction::kPause) && !rule.times) rule.times = 1;
   const bool immediate = rule.action == FaultAction::kLockHeld && !rule.command && !rule.offsets && rule.after == 0;
   if (immediate) rule.times = 1;
 

@@ -23,7 +23,7 @@ constexpr ActionName kActionNames[] = {
     {FaultAction::kFail, "fail"},         {FaultAction::kFfff, "ffff"},
     {FaultAction::kBitflip, "bitflip"},   {FaultAction::kLockHeld, "lock-held"},
     {FaultAction::kTimeout, "timeout"},   {FaultAction::kReboot, "reboot"},
-    {FaultAction::kKill, "kill"},
+    {FaultAction::kKill, "kill"},         {FaultAction::kPause, "pause"},
 };
 
 bool hasOffset(uint32_t command) {
@@ -123,7 +123,7 @@ bool loadFaultRules(const std::string& path, std::vector<FaultRule>* rules, std:
     FaultRule rule;
     if (!r.contains("action") || !r["action"].is_string() ||
         !parseFaultAction(r["action"].get<std::string>(), &rule.action))
-      return fail(at + ".action", "must be fail, ffff, bitflip, lock-held, timeout, reboot or kill");
+      return fail(at + ".action", "must be fail, ffff, bitflip, lock-held, timeout, reboot, kill or pause");
     uint64_t v;
     if (r.contains("cmd")) {
       if (!jsonNumber(r["cmd"], &v) || v > UINT32_MAX) return fail(at + ".cmd", "is not a command number");

@@ -17,6 +17,8 @@ enum class FaultAction {
   kTimeout,   // a controller instruction never reports done
   kReboot,    // a device state change asks for a reboot
   kKill,      // power cut: volatile chip state lost, the process ends at once
+  kPause,     // the process stops itself at the call (Linux: SIGSTOP), so that
+              // whoever waits for it can act at that very point, then let it go on
 };
 
 struct OffsetRange {

@@ -16,4 +16,9 @@ bool processIsRunning(int32_t pid);
 // flushing; whoever waits for it sees 137 (128 + SIGKILL).
 [[noreturn]] void endProcessAtOnce();
 
+// Stops this process where it stands until it is let go on (Linux: SIGSTOP
+// until SIGCONT), so that whoever waits for it can act at that point: send
+// it a signal, kill it. Windows has no such stop: there it returns at once.
+void stopThisProcess();
+
 }  // namespace simhost

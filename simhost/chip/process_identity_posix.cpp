@@ -50,4 +50,6 @@ bool processIsRunning(int32_t pid) {
   std::_Exit(128 + SIGKILL);
 }
 
+void stopThisProcess() { ::raise(SIGSTOP); }
+
 }  // namespace simhost

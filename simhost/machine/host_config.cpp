@@ -87,6 +87,7 @@ bool loadHostConfig(const std::string& path, HostConfig* config, std::string* er
       return r.fail("\"wait_scale\" is not a non-negative number");
     c.waitScale = root["wait_scale"].get<double>();
   }
+  if (root.contains("close_grace_ms") && !r.u32(root, "close_grace_ms", &c.closeGraceMs)) return false;
   if (root.contains("free_bytes") && !root["free_bytes"].is_null()) {
     uint64_t v;
     if (!jsonNumber(root["free_bytes"], &v)) return r.fail("\"free_bytes\" is not a number");
@@ -123,6 +124,7 @@ bool saveHostConfig(const std::string& path, const HostConfig& c, std::string* e
   root["ui_language"] = c.uiLanguage;
   root["code_page"] = c.codePage;
   root["wait_scale"] = c.waitScale;
+  root["close_grace_ms"] = c.closeGraceMs;
   root["free_bytes"] = c.freeBytes ? json(*c.freeBytes) : json(nullptr);
   root["wow64"] = c.wow64;
   root["processes"] = c.processes;

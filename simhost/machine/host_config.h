@@ -28,6 +28,9 @@ struct HostConfig {
   uint32_t codePage = 1252;
   // Scale of timed waits (driver switches): 0 none, 1 real time.
   double waitScale = 0;
+  // The time a console close handler is granted before the process is
+  // ended (the target grants a few seconds); tests shorten it.
+  uint32_t closeGraceMs = 5000;
   // Free bytes reported on drive C:; unset means the real figure.
   std::optional<uint64_t> freeBytes;
   // What IsWow64Process answers: "no", "yes", "absent" or "fail".

@@ -57,8 +57,13 @@ std::vector<char*> pointersOf(std::vector<std::string>& words) {
 
 std::string binDir() { return CORVANE_TEST_BIN_DIR; }
 
-RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
-                     const std::string& envName, const std::string& envValue, const std::string& cwd) {
+namespace {
+
+// Runs a programme with input as its standard input; atStop (when given)
+// is called each time the programme stops itself, with its pid.
+RunResult runWatchingStops(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                           const std::string& envName, const std::string& envValue, const std::string& cwd,
+                           const std::function<void(pid_t)>& atStop) {
   std::string pattern = (std::filesystem::temp_directory_path() / "run_XXXXXX").string();
   RunResult result;
   if (!::mkdtemp(pattern.data())) {
@@ -86,13 +91,23 @@ RunResult runProgram(const std::string& path, const std::vector<std::string>& ar
     ADD_FAILURE() << "cannot start " << path;
   } else {
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    while (::waitpid(pid, &status, atStop ? WUNTRACED : 0) == pid && WIFSTOPPED(status)) {
+      atStop(pid);
+      ::kill(pid, SIGCONT);
+    }
     result.exitCode = exitCodeOf(status);
     result.out = readAll(out);
     result.err = readAll(err);
   }
   std::filesystem::remove_all(pattern);
   return result;
+}
+
+}  // namespace
+
+RunResult runProgram(const std::string& path, const std::vector<std::string>& args, const std::string& input,
+                     const std::string& envName, const std::string& envValue, const std::string& cwd) {
+  return runWatchingStops(path, args, input, envName, envValue, cwd, nullptr);
 }
 
 namespace {
@@ -251,6 +266,23 @@ RunResult Scenario::run(const std::string& program, const std::vector<std::strin
 RunResult Scenario::runIn(const std::string& cwd, const std::string& program, const std::vector<std::string>& args,
                           const std::string& input) const {
   return runProgram(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd);
+}
+
+RunResult Scenario::runAtPause(const std::string& cwd, const std::string& program,
+                              const std::vector<std::string>& args, const std::string& input,
+                              const std::function<void(int pid)>& atPause) const {
+  return runWatchingStops(binDir() + "/" + program, args, input, "CORVANE_SIMHOST", dir_.root, cwd,
+                          [&](pid_t pid) { atPause(static_cast<int>(pid)); });
+}
+
+RunResult Scenario::runSignalledAtPause(const std::string& cwd, const std::string& program,
+                                       const std::vector<std::string>& args, const std::string& input, int signal,
+                                       bool* paused) const {
+  *paused = false;
+  return runAtPause(cwd, program, args, input, [&](int pid) {
+    *paused = true;
+    ::kill(pid, signal);
+  });
 }
 
 RunResult Scenario::sim(const std::string& command, const std::vector<std::string>& args) const {

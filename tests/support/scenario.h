@@ -52,6 +52,17 @@ class Scenario {
   // image and writes its backups).
   RunResult runIn(const std::string& cwd, const std::string& program, const std::vector<std::string>& args,
                   const std::string& input = std::string()) const;
+  // Runs a programme like runIn(); each time it stops itself (a pause fault
+  // of the simulated host), calls atPause with its pid and then lets it go
+  // on.
+  RunResult runAtPause(const std::string& cwd, const std::string& program, const std::vector<std::string>& args,
+                       const std::string& input, const std::function<void(int pid)>& atPause) const;
+  // Runs a programme like runIn(); when it stops itself (a pause fault of
+  // the simulated host), sends it `signal` and lets it go on. *paused says
+  // whether it stopped at all.
+  RunResult runSignalledAtPause(const std::string& cwd, const std::string& program,
+                                const std::vector<std::string>& args, const std::string& input, int signal,
+                                bool* paused) const;
   // corvane-sim with this host's directory inserted after the command word.
   RunResult sim(const std::string& command, const std::vector<std::string>& args = {}) const;
   // corvane-sim check: the empty string when no protocol violation was

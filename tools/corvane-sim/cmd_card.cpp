@@ -19,7 +19,7 @@ namespace {
 
 const char* kFlashUsage = "flash DIR CARD --dump FILE | --load FILE";
 const char* kFaultUsage =
-    "fault DIR CARD --action fail|ffff|bitflip|lock-held|timeout|reboot|kill [--cmd N] [--after K] "
+    "fault DIR CARD --action fail|ffff|bitflip|lock-held|timeout|reboot|kill|pause [--cmd N] [--after K] "
     "[--offset LO-HI] [--times N] [--owner ID] | --clear | --list";
 const char* kStatsUsage = "stats DIR CARD [--json] [--reset]";
 const char* kCheckUsage = "check DIR [--clear]";

@@ -40,6 +40,7 @@ const char* kSetKeys =
     "  server-r2 yes|no              the server R2 system metric\n"
     "  model TEXT...                 machine model reported by WMI\n"
     "  wait-scale N                  0: driver-switch waits take no time; 1: real time\n"
+    "  close-grace MS                time a console close handler is granted (default 5000)\n"
     "  free-bytes N|real             free space reported on drive C:\n"
     "  service NAME STATE|absent     running, stopped, start-pending, stop-pending, paused\n"
     "  driver-file NAME VERSION      a driver file in System32\\drivers with that version\n"
@@ -101,6 +102,9 @@ int setHostKnob(const simhost::HostDir& dir, const Args& w) {
     } catch (const std::exception&) {
       return usage(kSetUsage, "wait-scale takes a number >= 0");
     }
+  } else if (key == "close-grace" && w.size() == 3) {
+    if (!parseBounded(w[2], 600000, &n)) return usage(kSetUsage, "close-grace takes milliseconds (0 to 600000)");
+    c.closeGraceMs = static_cast<uint32_t>(n);
   } else if (key == "free-bytes" && w.size() == 3) {
     if (w[2] == "real") c.freeBytes.reset();
     else if (parseBounded(w[2], UINT64_MAX, &n)) c.freeBytes = n;

@@ -23,7 +23,7 @@ const Command kCommands[] = {
     {"show", corvane_sim::cmdShow, "show DIR [--json]"},
     {"flash", corvane_sim::cmdFlash, "flash DIR CARD --dump FILE | --load FILE"},
     {"fault", corvane_sim::cmdFault,
-     "fault DIR CARD --action fail|ffff|bitflip|lock-held|timeout|reboot|kill [--cmd N] [--after K] "
+     "fault DIR CARD --action fail|ffff|bitflip|lock-held|timeout|reboot|kill|pause [--cmd N] [--after K] "
      "[--offset LO-HI] [--times N] [--owner ID] | --clear | --list"},
     {"stats", corvane_sim::cmdStats, "stats DIR CARD [--json] [--reset]"},
     {"check", corvane_sim::cmdCheck, "check DIR [--clear]"},

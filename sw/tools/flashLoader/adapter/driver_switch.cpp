@@ -125,12 +125,17 @@ int switch_driver_mode(int mode, const std::string& connectionName) {
 int cv_driver_quiescent_mode(const std::string& connectionName) {
   if (!leftover_driver_switch(connectionName)) return 0;
   close_adapter();
-  int quiescent = switch_driver_mode(kDriverModeQuiescent, connectionName);
-  close_adapter();
-  // Back to normal even when the quiescent half failed: a card left with its
-  // functions disabled is worse than one switch too many.
-  int normal = switch_driver_mode(kDriverModeNormal, connectionName);
-  if (quiescent && normal) return 0;
+  // A quiescent half that failed (a device that asks for a restart, a
+  // function that does not change state) stops the repair there: the normal
+  // half would meet the same refusal, say so again and could take the
+  // marker away while the functions are still down. The marker stays, so
+  // the next run repairs the switch.
+  int cleared = switch_driver_mode(kDriverModeQuiescent, connectionName);
+  if (cleared) {
+    close_adapter();
+    cleared = switch_driver_mode(kDriverModeNormal, connectionName);
+  }
+  if (cleared) return 0;
   out_printf("cv_driver_quiescent_mode failed \n");
   return kExitGeneralFailure;
 }

@@ -23,6 +23,7 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
 // still finds the switch to repair. 1 = done, 0 = failed (messages printed).
 int switch_driver_mode(int mode, const std::string& connectionName);
 
-// Clears a switch left by an interrupted run: quiescent then normal again.
+// Clears a switch left by an interrupted run: quiescent then normal again;
+// a failed quiescent half ends it there, the marker kept for the next run.
 // 0 = nothing to do or cleared; 31 = failed.
 int cv_driver_quiescent_mode(const std::string& connectionName);

@@ -109,14 +109,27 @@ TEST_F(DriverSwitchTest, ClearSettingsActsOnlyOnALeftoverSwitch) {
   EXPECT_EQ(card_->portMode(1), PortMode::kNormal);
 }
 
-TEST_F(DriverSwitchTest, ClearSettingsThatCannotRestartGives31) {
+// A quiescent half that fails ends the repair: one restart message, no
+// normal half, and the marker stays for the next run, which then clears
+// the switch once the device takes state changes again.
+TEST_F(DriverSwitchTest, ClearSettingsWhoseQuiescentHalfFailsStopsAndKeepsTheMarker) {
   ASSERT_EQ(switch_driver_mode(kDriverModeQuiescent, "Local Area Connection"), 1);
   reboot_on_state_change();
   int result = -1;
   std::string out = printed([&] { result = cv_driver_quiescent_mode("Local Area Connection"); });
   EXPECT_EQ(result, 31);
-  EXPECT_NE(out.find("You must restart your computer"), std::string::npos) << out;
-  EXPECT_NE(out.find("cv_driver_quiescent_mode failed \n"), std::string::npos) << out;
+  EXPECT_EQ(out,
+            "Disabling devices\n"
+            "You must restart your computer for these changes to take effect.\n"
+            "cv_driver_quiescent_mode failed \n");
+  EXPECT_EQ(loadFirmware(), std::string("3\0\0\0", 4));
+
+  std::string error;
+  ASSERT_TRUE(card_->clearFaultRules(&error)) << error;
+  EXPECT_EQ(cv_driver_quiescent_mode("Local Area Connection"), 0);
+  EXPECT_EQ(loadFirmware(), "");
+  EXPECT_EQ(card_->portMode(0), PortMode::kNormal);
+  EXPECT_EQ(card_->portMode(1), PortMode::kNormal);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "sw/tools/flashLoader/adapter/driver_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 #include "sw/tools/flashLoader/update/flash_upgrade.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
@@ -202,6 +203,13 @@ StepResult run_report_upgrade(const std::string& fileName) {
       continue;
     }
     if (!upgraded.insert(name).second) continue;
+    // Interrupted inside a card's write phase: that card was finished; no
+    // further card is begun.
+    if (g_stop_requested.load()) {
+      err_printf("Interrupted: the cards not yet upgraded are left as they are.\n");
+      g_run.status = -1;
+      break;
+    }
     int result = 0;
     const StepResult end = upgrade_selected_port(name, &result);
     close_adapter();

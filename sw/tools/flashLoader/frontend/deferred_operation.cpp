@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
+#include "sw/tools/flashLoader/adapter/cut_short_edit.h"
 #include "sw/tools/flashLoader/adapter/write_protection.h"
 #include "sw/tools/flashLoader/boardconfig/hardware_flags.h"
 #include "sw/tools/flashLoader/boardconfig/ncsi_setting.h"
@@ -61,10 +62,17 @@ struct ChangeLines {
   const char* failed;
 };
 
+// The part takes writes, and no earlier edit was cut short half way.
+int board_edit_refused() {
+  const DeviceHandle handle = adapter_handle();
+  if (int enabled = check_flash_writes_enabled(handle); enabled != 0) return enabled;
+  return refuse_if_board_edit_cut_short(handle);
+}
+
 int writes_checked(const ChangeLines& lines) {
-  const int enabled = check_flash_writes_enabled(adapter_handle());
-  if (enabled != 0) err_printf("%s", lines.failed);
-  return enabled;
+  const int refused = board_edit_refused();
+  if (refused != 0) err_printf("%s", lines.failed);
+  return refused;
 }
 
 int reported(int result, const ChangeLines& lines) {
@@ -106,8 +114,8 @@ int run_hardware_flags() {
   if (refused_on_first_generation("Hardware flags not supported on this hardware\n")) return kSettingNotSupported;
   const ChangeLines lines{"Hardware flags configuration successful\n", OutputStream::out, nullptr,
                           "Failed to configure hardware flags\n"};
-  const int enabled = check_flash_writes_enabled(adapter_handle());
-  return reported(enabled != 0 ? enabled : set_hardware_flags(adapter_handle(), g_run.hwflags), lines);
+  const int refused = board_edit_refused();
+  return reported(refused != 0 ? refused : set_hardware_flags(adapter_handle(), g_run.hwflags), lines);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/register_access.h"
@@ -15,14 +17,30 @@ constexpr uint32_t kRomSemaphoreRelease = 0x0611C014;
 
 }  // namespace
 
+namespace {
+
+// A close returns from its handler only to have the process ended: the
+// handler waits here instead while the run finishes its write phase and
+// clean-up and ends the process with its own exit code. Nothing is touched
+// meanwhile, so the process may end under it at any moment.
+[[noreturn]] void hold_close_until_the_run_ends() {
+  while (true) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+}  // namespace
+
 bool console_control_handler(platform::ConsoleEvent event) {
   out_printf("Calling signal Handler, flash_write is [%d]\n", g_flash_write.load());
   if (event != platform::ConsoleEvent::CtrlC && event != platform::ConsoleEvent::Close) return false;
-  // Held to the end: the process ends with it.
+  // Held to the end when the run is ended here: the process ends with it.
   std::unique_lock<std::mutex> decided(flash_write_decision());
   if (g_flash_write.load() == 1) {
     out_printf("WARNING: Writing in Flash is critical operation.Do not interrupt it till Completion.\n");
     flush_out();
+    g_stop_requested.store(true);
+    // The write phase must be free to end.
+    decided.unlock();
+    if (event == platform::ConsoleEvent::Close) hold_close_until_the_run_ends();
     return true;
   }
   out_printf("Received Signal....Doing a graceful exit\n");

@@ -6,6 +6,7 @@
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 #include "sw/tools/flashLoader/adapter/board_identity.h"
 #include "sw/tools/flashLoader/adapter/board_tables.h"
+#include "sw/tools/flashLoader/adapter/cut_short_edit.h"
 #include "sw/tools/flashLoader/boardconfig/vnic_properties.h"
 #include "sw/tools/flashLoader/discovery/discovery_run.h"
 #include "sw/tools/flashLoader/frontend/board_info_options.h"
@@ -90,6 +91,9 @@ StepResult handle_vnic_properties(int option) {
   }
   // A print or commit that failed must not end the run as a success.
   const DeviceHandle handle = adapter_handle();
+  if (option == 's') {
+    if (int refused = refuse_if_board_edit_cut_short(handle); refused != 0) return refused;
+  }
   const int result = option == 'p' ? vnic_print(handle, g_run.port) : vnic_commit(handle, g_run.port);
   return result != 0 ? result : g_run.status;
 }

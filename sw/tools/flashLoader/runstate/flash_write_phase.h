@@ -12,6 +12,11 @@
 // the handler.
 extern std::atomic<int32_t> g_flash_write;
 
+// Set by the handler when Ctrl+C or the closing of the console arrives
+// inside the write phase: the run finishes that phase and its clean-up, and
+// then ends instead of taking up further work (the next card of a report).
+extern std::atomic<bool> g_stop_requested;
+
 // The handler decides under this lock and ends the run still holding it;
 // the main flow enters and leaves the write phase under it. So the handler
 // never ends the run once the write phase has begun, and a write phase never

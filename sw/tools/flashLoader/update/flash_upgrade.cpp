@@ -227,7 +227,6 @@ int restore_backup(UpgradeRun& run, const DeviceHandle& handle) {
 // and the failure is the result.
 int write_differing_sectors(UpgradeRun& run, const DeviceHandle& handle) {
   out_printf("WARNING: This is a very sensitive operation.\nDo not interrupt until operation is complete.\n");
-  FlashWriteInProgress writing;
   if (unprotect(handle) != 0) return kUnprotectFailed;
   std::vector<uint32_t> words(kSectorWords);
   for (uint32_t s = 0; s < FlashLayout::kSectorCount; ++s) {
@@ -288,11 +287,16 @@ int upgrade_offline(UpgradeRun& run) {
     flash_update_begin(handle);
   }
   // From here the driver knows the flash may change; it is told when that
-  // is over on every path.
-  int result = find_differing_sectors(run);
-  if (result == kExitOk) result = update_flash(run, handle);
-  protect(handle);
-  flash_update_end(handle);
+  // is over on every path. The write phase spans the verification too: a
+  // flash that fails it gets the backup back before the run may end.
+  int result = kExitOk;
+  {
+    FlashWriteInProgress writing;
+    result = find_differing_sectors(run);
+    if (result == kExitOk) result = update_flash(run, handle);
+    protect(handle);
+    flash_update_end(handle);
+  }
   return result;
 }
 
