@@ -44,6 +44,12 @@ class CardSet : public CardDrivers {
     return opened;
   }
 
+  // A card the host's check has opened already.
+  void keep(const std::string& name, std::shared_ptr<simhost::Card> card) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cards_[name] = std::move(card);
+  }
+
   void stopPort(const std::string& name, int port) override {
     if (auto c = card(name)) c->stopPort(port);
   }
@@ -97,8 +103,10 @@ class SimDriverChannels : public DriverChannels {
 class SimHost : public Host {
  public:
   explicit SimHost(const simhost::HostDir& dir)
-      : system_(makeSimSystem(dir)),
-        registry_(makeSimRegistry(dir, system_->ansiCodePage())),
+      : dir_(dir),
+        system_(makeSimSystem(dir)),
+        registryStore_(std::make_shared<simhost::RegistryStore>(dir)),
+        registry_(makeSimRegistry(registryStore_, system_->ansiCodePage())),
         deviceStore_(dir),
         cards_(dir),
         drivers_(deviceStore_, cards_),
@@ -106,6 +114,18 @@ class SimHost : public Host {
         crypto_(makeSystemCrypto()),
         console_(makeSystemConsole()),
         process_(makeSystemProcess({dir.system32(), dir.windowsDir()})) {}
+
+  // The whole directory checked through this host's own stores and cards,
+  // so that nothing the check read is read again.
+  bool check(std::string* error) {
+    simhost::HostCheckParts parts;
+    parts.registry = registryStore_.get();
+    parts.devices = &deviceStore_;
+    parts.keepCard = [this](const std::string& name, std::shared_ptr<simhost::Card> card) {
+      cards_.keep(name, std::move(card));
+    };
+    return simhost::checkHost(dir_, error, parts);
+  }
 
   DriverChannels& drivers() override { return drivers_; }
   Registry& registry() override { return *registry_; }
@@ -116,7 +136,9 @@ class SimHost : public Host {
   Process& process() override { return *process_; }
 
  private:
+  simhost::HostDir dir_;
   std::unique_ptr<System> system_;
+  std::shared_ptr<simhost::RegistryStore> registryStore_;
   std::unique_ptr<Registry> registry_;
   simhost::DeviceStore deviceStore_;  // one parsed devices.json for the process
   CardSet cards_;
@@ -157,8 +179,12 @@ std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error) {
   if (ec) absolute = dir;
   simhost::HostDir hostDir(absolute);
   reportStateCountsAtExit();
-  if (!simhost::checkHost(hostDir, error)) return nullptr;
-  return std::make_unique<SimHost>(hostDir);
+  // Nothing of the host is opened (and no change counter created) in a
+  // directory that is not one.
+  if (!simhost::checkHostDirectory(hostDir, error)) return nullptr;
+  auto host = std::make_unique<SimHost>(hostDir);
+  if (!host->check(error)) return nullptr;
+  return host;
 }
 
 }  // namespace platform

@@ -21,7 +21,8 @@ bool holdsText(uint32_t type) {
 
 class SimRegistry final : public Registry {
  public:
-  SimRegistry(const simhost::HostDir& dir, uint32_t codePage) : store_(dir), codePage_(codePage) {}
+  SimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t codePage)
+      : store_(std::move(store)), codePage_(codePage) {}
 
   WinError createKey(const std::string& path, RegKey* key) override {
     std::string name;
@@ -31,7 +32,7 @@ class SimRegistry final : public Registry {
     if (!read([&](const RegistryTree& tree) { exists = tree.find(name) != nullptr; })) {
       return kErrorBadDatabase;
     }
-    if (!exists && !store_.update(
+    if (!exists && !store_->update(
                        [&](RegistryTree& tree) {
                          bool created = false;
                          tree.create(name, &created);
@@ -108,7 +109,7 @@ class SimRegistry final : public Registry {
       data = simhost::utf16ToLeBytes(fromCodePage(ansi, codePage_));
     }
     WinError result = kErrorSuccess;
-    bool ok = store_.update(
+    bool ok = store_->update(
         [&](RegistryTree& tree) {
           RegistryKey* found = tree.find(path);
           if (!found) {
@@ -126,7 +127,7 @@ class SimRegistry final : public Registry {
     std::string valueName;
     if (!storeName(key.path, &path) || !storeName(name, &valueName)) return kErrorFileNotFound;
     WinError result = kErrorSuccess;
-    bool ok = store_.update(
+    bool ok = store_->update(
         [&](RegistryTree& tree) {
           RegistryKey* found = tree.find(path);
           if (!found || !found->deleteValue(valueName)) {
@@ -140,7 +141,7 @@ class SimRegistry final : public Registry {
   }
 
  private:
-  bool read(const std::function<void(const RegistryTree&)>& reader) { return store_.read(reader, nullptr); }
+  bool read(const std::function<void(const RegistryTree&)>& reader) { return store_->read(reader, nullptr); }
 
   // A name in the store's UTF-8; false for a name no export line can hold.
   bool storeName(const std::string& ansi, std::string* name) const {
@@ -155,14 +156,18 @@ class SimRegistry final : public Registry {
     return toCodePage(units, codePage_);
   }
 
-  simhost::RegistryStore store_;
+  std::shared_ptr<simhost::RegistryStore> store_;
   uint32_t codePage_;
 };
 
 }  // namespace
 
 std::unique_ptr<Registry> makeSimRegistry(const simhost::HostDir& dir, uint32_t ansiCodePage) {
-  return std::make_unique<SimRegistry>(dir, ansiCodePage);
+  return makeSimRegistry(std::make_shared<simhost::RegistryStore>(dir), ansiCodePage);
+}
+
+std::unique_ptr<Registry> makeSimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t ansiCodePage) {
+  return std::make_unique<SimRegistry>(std::move(store), ansiCodePage);
 }
 
 bool checkSimRegistry(const simhost::HostDir& dir, std::string* error) {

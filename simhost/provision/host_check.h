@@ -1,4 +1,30 @@
 // Validation of a whole host directory before a program uses it.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "simhost/chip/card.h"
+#include "simhost/devices/device_store.h"
 #include "simhost/provision/provision.h"
+#include "simhost/registry/registry_store.h"
+
+namespace simhost {
+
+// The stores and cards of a process that uses the host: checkHost reads
+// through them, so that what the check parsed and opened is what the
+// process goes on to use, not read a second time.
+struct HostCheckParts {
+  RegistryStore* registry = nullptr;  // nullptr: a store of the check's own
+  DeviceStore* devices = nullptr;
+  std::function<void(const std::string& name, std::shared_ptr<Card> card)> keepCard;
+};
+
+// Whether dir is a host directory at all (it exists and has a host.json),
+// before anything is read or created in it.
+bool checkHostDirectory(const HostDir& dir, std::string* error);
+
+bool checkHost(const HostDir& dir, std::string* error, const HostCheckParts& parts);
+
+}  // namespace simhost
