@@ -19,6 +19,12 @@ bool holdsText(uint32_t type) {
          type == static_cast<uint32_t>(RegType::MultiSz);
 }
 
+bool isAscii(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 class SimRegistry final : public Registry {
  public:
   SimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t codePage)
@@ -146,11 +152,14 @@ class SimRegistry final : public Registry {
   // A name in the store's UTF-8; false for a name no export line can hold.
   bool storeName(const std::string& ansi, std::string* name) const {
     if (ansi.find_first_of("\r\n") != std::string::npos) return false;
-    *name = simhost::utf16ToUtf8(fromCodePage(ansi, codePage_));
+    // Every ANSI code page keeps ASCII as it is, and so does UTF-8: most
+    // names need no conversion.
+    *name = isAscii(ansi) ? ansi : simhost::utf16ToUtf8(fromCodePage(ansi, codePage_));
     return true;
   }
 
   std::string toAnsi(const std::string& storeText) const {
+    if (isAscii(storeText)) return storeText;
     std::u16string units;
     simhost::utf8ToUtf16(storeText, &units);
     return toCodePage(units, codePage_);
