@@ -10,8 +10,10 @@
 // the table shows the median wall time of the repeats, with the user and
 // system CPU time of that run beside it: wall time that grows while the CPU
 // time per card stays flat is time spent waiting (for the disk, or for a
-// processor on a busy machine). The host and the backups are written under
-// TMPDIR (a tmpfs there takes the disk out). Usage:
+// processor on a busy machine). The CPU times are the kernel's, sampled at
+// its clock tick: meaningful for the upgrade, not for a run of a few
+// milliseconds. The host and the backups are written under TMPDIR (a tmpfs
+// there takes the disk out). Usage:
 //   scaling_bench [MAX_CARDS [REPEATS]]   (default 32 3)
 #include <stdlib.h>
 #include <sys/resource.h>
