@@ -44,12 +44,6 @@ class CardSet : public CardDrivers {
     return opened;
   }
 
-  // A card the host's check has opened already.
-  void keep(const std::string& name, std::shared_ptr<simhost::Card> card) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    cards_[name] = std::move(card);
-  }
-
   void stopPort(const std::string& name, int port) override {
     if (auto c = card(name)) c->stopPort(port);
   }
@@ -115,15 +109,12 @@ class SimHost : public Host {
         console_(makeSystemConsole()),
         process_(makeSystemProcess({dir.system32(), dir.windowsDir()})) {}
 
-  // The whole directory checked through this host's own stores and cards,
-  // so that nothing the check read is read again.
+  // The whole directory checked through this host's own stores, so that
+  // the state files the check parsed are not parsed again.
   bool check(std::string* error) {
     simhost::HostCheckParts parts;
     parts.registry = registryStore_.get();
     parts.devices = &deviceStore_;
-    parts.keepCard = [this](const std::string& name, std::shared_ptr<simhost::Card> card) {
-      cards_.keep(name, std::move(card));
-    };
     return simhost::checkHost(dir_, error, parts);
   }
 

@@ -37,11 +37,8 @@ bool checkHost(const HostDir& dir, std::string* error, const HostCheckParts& par
   if (std::filesystem::is_directory(dir.cardsDir(), ec)) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.cardsDir(), ec)) {
       if (!entry.is_directory()) continue;
-      std::shared_ptr<Card> card = Card::open(entry.path().string(), error);
-      if (!card) return false;
-      const std::string name = entry.path().filename().string();
-      if (parts.keepCard) parts.keepCard(name, std::move(card));
-      cards.insert(name);
+      if (!Card::check(entry.path().string(), error)) return false;
+      cards.insert(entry.path().filename().string());
     }
   }
   for (size_t i = 0; i < devices->devices.size(); ++i) {

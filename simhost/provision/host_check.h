@@ -1,24 +1,21 @@
 // Validation of a whole host directory before a program uses it.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "simhost/chip/card.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/provision/provision.h"
 #include "simhost/registry/registry_store.h"
 
 namespace simhost {
 
-// The stores and cards of a process that uses the host: checkHost reads
-// through them, so that what the check parsed and opened is what the
-// process goes on to use, not read a second time.
+// The stores of a process that uses the host: checkHost reads through them,
+// so that what the check parsed is what the process goes on to use, not
+// parsed a second time. The cards are checked without being mapped: a
+// process maps only the cards it talks to.
 struct HostCheckParts {
   RegistryStore* registry = nullptr;  // nullptr: a store of the check's own
   DeviceStore* devices = nullptr;
-  std::function<void(const std::string& name, std::shared_ptr<Card> card)> keepCard;
 };
 
 // Whether dir is a host directory at all (it exists and has a host.json),
