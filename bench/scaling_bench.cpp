@@ -7,9 +7,16 @@
 // CORVANE_SIMHOST_COUNTS). Linear work keeps the ratio near 1.
 //
 // Each host size is provisioned afresh and run REPEATS times (default 3);
-// the table shows the median wall time of the repeats. Usage:
+// the table shows the median wall time of the repeats, with the user and
+// system CPU time of that run beside it: wall time that grows while the CPU
+// time per card stays flat is time spent waiting (for the disk, or for a
+// processor on a busy machine). The CPU times are the kernel's, sampled at
+// its clock tick: meaningful for the upgrade, not for a run of a few
+// milliseconds. The host and the backups are written under TMPDIR (a tmpfs
+// there takes the disk out). Usage:
 //   scaling_bench [MAX_CARDS [REPEATS]]   (default 32 3)
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -34,10 +41,23 @@ constexpr uint32_t kFirstBus = 3;
 
 struct Measure {
   double seconds = 0;
+  double userSeconds = 0, systemSeconds = 0;
   double fileStatus = 0;
   double parses = 0;
   bool ok = false;
 };
+
+struct Cpu {
+  double user = 0, system = 0;
+};
+
+// CPU time of every child waited for so far (the shell and burnkit).
+Cpu childrenCpu() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
 
 class ScalingHost {
  public:
@@ -76,9 +96,13 @@ class ScalingHost {
     const std::string command = "cd '" + package_ + "' && CORVANE_SIMHOST='" + host_ + "' CORVANE_SIMHOST_COUNTS='" +
                                 counts + "' '" CORVANE_BENCH_BIN_DIR "/burnkit' " + args + " > /dev/null 2>&1";
     Measure m;
+    const Cpu before = childrenCpu();
     const auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const Cpu after = childrenCpu();
+    m.userSeconds = after.user - before.user;
+    m.systemSeconds = after.system - before.system;
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     for (int ok : okCodes) m.ok = m.ok || code == ok;
     std::ifstream in(counts);
@@ -103,15 +127,16 @@ struct Row {
 };
 
 void printTable(const char* title, const std::vector<Row>& rows, Measure Row::*which, bool perCard) {
-  std::printf("\n%s\n%6s %12s %8s %14s %10s\n", title, "cards", perCard ? "ms/card" : "ms", "ratio",
-              perCard ? "stat/card" : "stat", perCard ? "parse/card" : "parse");
+  std::printf("\n%s\n%6s %12s %8s %10s %10s %14s %10s\n", title, "cards", perCard ? "ms/card" : "ms", "ratio",
+              "user ms", "sys ms", perCard ? "stat/card" : "stat", perCard ? "parse/card" : "parse");
   const double base = rows.empty() ? 0 : (rows.front().*which).seconds / (perCard ? rows.front().cards : 1);
   for (const Row& row : rows) {
     const Measure& m = row.*which;
     const double n = perCard ? row.cards : 1;
     const double seconds = m.seconds / n;
-    std::printf("%6d %12.2f %8.2f %14.1f %10.1f%s\n", row.cards, seconds * 1000, base > 0 ? seconds / base : 0,
-                m.fileStatus / n, m.parses / n, m.ok ? "" : "  (failed)");
+    std::printf("%6d %12.2f %8.2f %10.2f %10.2f %14.1f %10.1f%s\n", row.cards, seconds * 1000,
+                base > 0 ? seconds / base : 0, m.userSeconds * 1000 / n, m.systemSeconds * 1000 / n, m.fileStatus / n,
+                m.parses / n, m.ok ? "" : "  (failed)");
   }
 }
 

@@ -108,8 +108,10 @@ uint32_t closeGraceMs(const simhost::HostDir& dir) {
 class SimHost : public Host {
  public:
   explicit SimHost(const simhost::HostDir& dir)
-      : system_(makeSimSystem(dir)),
-        registry_(makeSimRegistry(dir, system_->ansiCodePage())),
+      : dir_(dir),
+        system_(makeSimSystem(dir)),
+        registryStore_(std::make_shared<simhost::RegistryStore>(dir)),
+        registry_(makeSimRegistry(registryStore_, system_->ansiCodePage())),
         deviceStore_(dir),
         cards_(dir),
         drivers_(deviceStore_, cards_),
@@ -117,6 +119,15 @@ class SimHost : public Host {
         crypto_(makeSystemCrypto()),
         console_(makeSystemConsole([dir] { return closeGraceMs(dir); })),
         process_(makeSystemProcess({dir.system32(), dir.windowsDir()})) {}
+
+  // The whole directory checked through this host's own stores, so that
+  // the state files the check parsed are not parsed again.
+  bool check(std::string* error) {
+    simhost::HostCheckParts parts;
+    parts.registry = registryStore_.get();
+    parts.devices = &deviceStore_;
+    return simhost::checkHost(dir_, error, parts);
+  }
 
   DriverChannels& drivers() override { return drivers_; }
   Registry& registry() override { return *registry_; }
@@ -127,7 +138,9 @@ class SimHost : public Host {
   Process& process() override { return *process_; }
 
  private:
+  simhost::HostDir dir_;
   std::unique_ptr<System> system_;
+  std::shared_ptr<simhost::RegistryStore> registryStore_;
   std::unique_ptr<Registry> registry_;
   simhost::DeviceStore deviceStore_;  // one parsed devices.json for the process
   CardSet cards_;
@@ -168,8 +181,12 @@ std::unique_ptr<Host> makeSimHost(const std::string& dir, std::string* error) {
   if (ec) absolute = dir;
   simhost::HostDir hostDir(absolute);
   reportStateCountsAtExit();
-  if (!simhost::checkHost(hostDir, error)) return nullptr;
-  return std::make_unique<SimHost>(hostDir);
+  // Nothing of the host is opened (and no change counter created) in a
+  // directory that is not one.
+  if (!simhost::checkHostDirectory(hostDir, error)) return nullptr;
+  auto host = std::make_unique<SimHost>(hostDir);
+  if (!host->check(error)) return nullptr;
+  return host;
 }
 
 }  // namespace platform

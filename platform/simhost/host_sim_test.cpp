@@ -15,6 +15,7 @@
 #include "simhost/chip/driver_request.h"
 #include "simhost/devices/device_store.h"
 #include "simhost/machine/files.h"
+#include "simhost/machine/state_counts.h"
 #include "simhost/provision/provision.h"
 
 namespace platform {
@@ -231,6 +232,25 @@ TEST_F(SimHostTest, BrokenHostsAreRefusedNamingTheFile) {
   std::string error;
   EXPECT_EQ(makeSimHost(root_ + "/nowhere", &error), nullptr);
   EXPECT_NE(error.find("nowhere"), std::string::npos) << error;
+}
+
+// What the check of the directory parsed is what the host then reads from:
+// the registry and the device list cost no second parse, and a directory
+// that is no host gets nothing written into it.
+TEST_F(SimHostTest, TheCheckedStateFilesAreNotParsedAgain) {
+  std::unique_ptr<Host> host = open();
+  ASSERT_TRUE(host);
+  const uint64_t parsed = simhost::stateFileCounts().parses;
+  RegKey key;
+  EXPECT_EQ(host->registry().openKey(kClassKey, &key), kErrorSuccess);
+  EXPECT_EQ(netDevices(*host).size(), 3u);
+  EXPECT_EQ(simhost::stateFileCounts().parses, parsed);
+
+  const std::string plain = std::filesystem::path(root_).parent_path().string() + "/plain";
+  std::filesystem::create_directories(plain);
+  std::string error;
+  EXPECT_EQ(makeSimHost(plain, &error), nullptr);
+  EXPECT_TRUE(std::filesystem::is_empty(plain)) << error;
 }
 
 TEST(HostFromEnvironment, ChoosesTheBackendOrSaysWhyNot) {

@@ -19,9 +19,16 @@ bool holdsText(uint32_t type) {
          type == static_cast<uint32_t>(RegType::MultiSz);
 }
 
+bool isAscii(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 class SimRegistry final : public Registry {
  public:
-  SimRegistry(const simhost::HostDir& dir, uint32_t codePage) : store_(dir), codePage_(codePage) {}
+  SimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t codePage)
+      : store_(std::move(store)), codePage_(codePage) {}
 
   WinError createKey(const std::string& path, RegKey* key) override {
     std::string name;
@@ -31,7 +38,7 @@ class SimRegistry final : public Registry {
     if (!read([&](const RegistryTree& tree) { exists = tree.find(name) != nullptr; })) {
       return kErrorBadDatabase;
     }
-    if (!exists && !store_.update(
+    if (!exists && !store_->update(
                        [&](RegistryTree& tree) {
                          bool created = false;
                          tree.create(name, &created);
@@ -108,7 +115,7 @@ class SimRegistry final : public Registry {
       data = simhost::utf16ToLeBytes(fromCodePage(ansi, codePage_));
     }
     WinError result = kErrorSuccess;
-    bool ok = store_.update(
+    bool ok = store_->update(
         [&](RegistryTree& tree) {
           RegistryKey* found = tree.find(path);
           if (!found) {
@@ -126,7 +133,7 @@ class SimRegistry final : public Registry {
     std::string valueName;
     if (!storeName(key.path, &path) || !storeName(name, &valueName)) return kErrorFileNotFound;
     WinError result = kErrorSuccess;
-    bool ok = store_.update(
+    bool ok = store_->update(
         [&](RegistryTree& tree) {
           RegistryKey* found = tree.find(path);
           if (!found || !found->deleteValue(valueName)) {
@@ -140,29 +147,36 @@ class SimRegistry final : public Registry {
   }
 
  private:
-  bool read(const std::function<void(const RegistryTree&)>& reader) { return store_.read(reader, nullptr); }
+  bool read(const std::function<void(const RegistryTree&)>& reader) { return store_->read(reader, nullptr); }
 
   // A name in the store's UTF-8; false for a name no export line can hold.
   bool storeName(const std::string& ansi, std::string* name) const {
     if (ansi.find_first_of("\r\n") != std::string::npos) return false;
-    *name = simhost::utf16ToUtf8(fromCodePage(ansi, codePage_));
+    // Every ANSI code page keeps ASCII as it is, and so does UTF-8: most
+    // names need no conversion.
+    *name = isAscii(ansi) ? ansi : simhost::utf16ToUtf8(fromCodePage(ansi, codePage_));
     return true;
   }
 
   std::string toAnsi(const std::string& storeText) const {
+    if (isAscii(storeText)) return storeText;
     std::u16string units;
     simhost::utf8ToUtf16(storeText, &units);
     return toCodePage(units, codePage_);
   }
 
-  simhost::RegistryStore store_;
+  std::shared_ptr<simhost::RegistryStore> store_;
   uint32_t codePage_;
 };
 
 }  // namespace
 
 std::unique_ptr<Registry> makeSimRegistry(const simhost::HostDir& dir, uint32_t ansiCodePage) {
-  return std::make_unique<SimRegistry>(dir, ansiCodePage);
+  return makeSimRegistry(std::make_shared<simhost::RegistryStore>(dir), ansiCodePage);
+}
+
+std::unique_ptr<Registry> makeSimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t ansiCodePage) {
+  return std::make_unique<SimRegistry>(std::move(store), ansiCodePage);
 }
 
 bool checkSimRegistry(const simhost::HostDir& dir, std::string* error) {

@@ -9,6 +9,7 @@
 
 #include "platform/registry.h"
 #include "simhost/machine/host_dir.h"
+#include "simhost/registry/registry_store.h"
 
 namespace platform {
 
@@ -18,6 +19,8 @@ namespace platform {
 // containing a line break cannot be kept in an export and are refused with
 // kErrorInvalidParameter.
 std::unique_ptr<Registry> makeSimRegistry(const simhost::HostDir& dir, uint32_t ansiCodePage);
+// The same over a store the caller shares (the host's check reads through it).
+std::unique_ptr<Registry> makeSimRegistry(std::shared_ptr<simhost::RegistryStore> store, uint32_t ansiCodePage);
 
 // Whether the host's registry file can be loaded; else false and one line
 // "FILE line N: problem" (or what keeps the file from being read).

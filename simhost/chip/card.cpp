@@ -1,5 +1,6 @@
 #include "simhost/chip/card.h"
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -81,6 +82,23 @@ std::shared_ptr<Card> Card::open(const std::string& cardDir, std::string* error)
     return nullptr;
   }
   return std::shared_ptr<Card>(new Card(cardDir, std::move(config), std::move(flash), std::move(chip)));
+}
+
+bool Card::check(const std::string& cardDir, std::string* error) {
+  CardConfig config;
+  if (!loadCardConfig(cardJsonPath(cardDir), &config, error) ||
+      !MappedFile::check(flashPath(cardDir), kFlashSize, error) ||
+      !MappedFile::check(chipPath(cardDir), sizeof(ChipState), error))
+    return false;
+  uint8_t header[kChipStateHeaderSize] = {};
+  std::FILE* chip = std::fopen(chipPath(cardDir).c_str(), "rb");
+  const bool read = chip && std::fread(header, 1, sizeof header, chip) == sizeof header;
+  if (chip) std::fclose(chip);
+  if (!read || !chipStateHeaderValid(header)) {
+    if (error) *error = chipPath(cardDir) + ": is not a chip state file of this version";
+    return false;
+  }
+  return true;
 }
 
 uint32_t Card::flashWord(uint32_t offset) const {

@@ -50,6 +50,9 @@ class Card {
                                       const std::map<uint32_t, uint32_t>& initialRegisters,
                                       std::span<const uint8_t> flashImage, std::string* error);
   static std::shared_ptr<Card> open(const std::string& cardDir, std::string* error);
+  // Whether open would succeed, with the same error, without mapping the
+  // card's files: what a host's check asks of every card it will not use.
+  static bool check(const std::string& cardDir, std::string* error);
 
   Card(const Card&) = delete;
   Card& operator=(const Card&) = delete;

@@ -77,13 +77,19 @@ TEST(Card, OpenRefusesBrokenFilesWithOneClearError) {
     std::string original;
     ASSERT_TRUE(readFile(c.file, &original, nullptr));
     ASSERT_TRUE(writeFileAtomic(c.file, c.content, nullptr));
-    std::string error;
+    std::string error, checked;
     EXPECT_FALSE(Card::open(dir, &error));
     EXPECT_EQ(error.rfind(c.expected, 0), 0u) << error;
+    // The check without mapping refuses the same card with the same line.
+    EXPECT_FALSE(Card::check(dir, &checked));
+    EXPECT_EQ(checked, error);
     ASSERT_TRUE(writeFileAtomic(c.file, original, nullptr));
   }
   std::string error;
+  EXPECT_TRUE(Card::check(dir, &error)) << error;
   EXPECT_FALSE(Card::open(host.cardDir("missing"), &error));
+  EXPECT_NE(error.find("card.json: cannot be read"), std::string::npos) << error;
+  EXPECT_FALSE(Card::check(host.cardDir("missing"), &error));
   EXPECT_NE(error.find("card.json: cannot be read"), std::string::npos) << error;
 
   EXPECT_FALSE(Card::create(host.cardDir("small"), testConfig(), {}, std::vector<uint8_t>(1024), &error));

@@ -1,5 +1,6 @@
 #include "simhost/chip/chip_state.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "simhost/chip/chip_registers.h"
@@ -16,6 +17,17 @@ void initChipState(ChipState* state) {
 
 bool chipStateValid(const ChipState& state) {
   return state.magic == kChipStateMagic && state.layout == kChipStateLayout && state.size == sizeof state;
+}
+
+bool chipStateHeaderValid(const uint8_t (&header)[kChipStateHeaderSize]) {
+  static_assert(offsetof(ChipState, magic) == 0 && offsetof(ChipState, layout) == 8 &&
+                offsetof(ChipState, size) == 12 && offsetof(ChipState, semaphore) == kChipStateHeaderSize);
+  uint64_t magic = 0;
+  uint32_t layout = 0, size = 0;
+  std::memcpy(&magic, header, sizeof magic);
+  std::memcpy(&layout, header + 8, sizeof layout);
+  std::memcpy(&size, header + 12, sizeof size);
+  return magic == kChipStateMagic && layout == kChipStateLayout && size == sizeof(ChipState);
 }
 
 namespace {

@@ -82,6 +82,10 @@ inline void storeShared(T& field, T value, std::memory_order order = std::memory
 // registers.
 void initChipState(ChipState* state);
 bool chipStateValid(const ChipState& state);
+// The same from the first bytes of a chip state file (magic, layout, size),
+// without reading the rest of it.
+constexpr size_t kChipStateHeaderSize = 16;
+bool chipStateHeaderValid(const uint8_t (&header)[kChipStateHeaderSize]);
 
 // The register file. Stores fail only when every slot is taken.
 bool registerLoad(const ChipState& state, uint32_t address, uint32_t* value);

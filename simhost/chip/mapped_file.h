@@ -15,6 +15,9 @@ class MappedFile {
   // Maps an existing file read-write. Fails, naming the file, unless it has
   // exactly `size` bytes.
   static std::unique_ptr<MappedFile> open(const std::string& path, size_t size, std::string* error);
+  // Whether open would succeed up to the mapping itself: the file opens
+  // read-write and has exactly `size` bytes. Maps nothing.
+  static bool check(const std::string& path, size_t size, std::string* error);
 
   ~MappedFile();
   MappedFile(const MappedFile&) = delete;

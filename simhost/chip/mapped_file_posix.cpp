@@ -10,10 +10,14 @@
 
 namespace simhost {
 
-std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t size, std::string* error) {
-  auto fail = [&](const std::string& problem) -> std::unique_ptr<MappedFile> {
+namespace {
+
+// The file opened read-write, once it has exactly `size` bytes; -1 and
+// *error naming the file otherwise.
+int openSized(const std::string& path, size_t size, std::string* error) {
+  auto fail = [&](const std::string& problem) {
     if (error) *error = path + ": " + problem;
-    return nullptr;
+    return -1;
   };
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) return fail(std::string("cannot be opened (") + std::strerror(errno) + ")");
@@ -27,11 +31,29 @@ std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t siz
     ::close(fd);
     return fail("is " + std::to_string(st.st_size) + " bytes long, expected " + std::to_string(size));
   }
+  return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t size, std::string* error) {
+  int fd = openSized(path, size, error);
+  if (fd < 0) return nullptr;
   void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   int e = errno;
   ::close(fd);
-  if (p == MAP_FAILED) return fail(std::string("cannot be mapped (") + std::strerror(e) + ")");
+  if (p == MAP_FAILED) {
+    if (error) *error = path + ": cannot be mapped (" + std::strerror(e) + ")";
+    return nullptr;
+  }
   return std::unique_ptr<MappedFile>(new MappedFile(static_cast<uint8_t*>(p), size));
+}
+
+bool MappedFile::check(const std::string& path, size_t size, std::string* error) {
+  int fd = openSized(path, size, error);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 
 MappedFile::~MappedFile() { ::munmap(data_, size_); }

@@ -6,8 +6,12 @@
 
 namespace simhost {
 
-std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t size, std::string* error) {
-  auto fail = [&](const std::string& problem) -> std::unique_ptr<MappedFile> {
+namespace {
+
+// The file opened read-write, once it has exactly `size` bytes; null and
+// *error naming the file otherwise.
+HANDLE openSized(const std::string& path, size_t size, std::string* error) {
+  auto fail = [&](const std::string& problem) -> HANDLE {
     if (error) *error = path + ": " + problem + " (Windows error " + std::to_string(GetLastError()) + ")";
     return nullptr;
   };
@@ -25,6 +29,25 @@ std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t siz
     if (error) *error = path + ": is " + std::to_string(length.QuadPart) + " bytes long, expected " + std::to_string(size);
     return nullptr;
   }
+  return file;
+}
+
+}  // namespace
+
+bool MappedFile::check(const std::string& path, size_t size, std::string* error) {
+  HANDLE file = openSized(path, size, error);
+  if (!file) return false;
+  CloseHandle(file);
+  return true;
+}
+
+std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, size_t size, std::string* error) {
+  auto fail = [&](const std::string& problem) -> std::unique_ptr<MappedFile> {
+    if (error) *error = path + ": " + problem + " (Windows error " + std::to_string(GetLastError()) + ")";
+    return nullptr;
+  };
+  HANDLE file = openSized(path, size, error);
+  if (!file) return nullptr;
   HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
   CloseHandle(file);
   if (!mapping) return fail("cannot be mapped");

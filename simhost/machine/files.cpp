@@ -1,22 +1,30 @@
 #include "simhost/machine/files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace simhost {
 
 bool readFile(const std::string& path, std::string* data, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
+  // Every process of a host reads its state files, some of them many times:
+  // a C stream straight into the string costs a fraction of a C++ one.
+  std::FILE* in = std::fopen(path.c_str(), "rb");
   if (!in) {
     if (error) *error = path + ": cannot be read (" + std::strerror(errno) + ")";
     return false;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  *data = buffer.str();
+  data->clear();
+  char chunk[65536];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) data->append(chunk, got);
+  const bool failed = std::ferror(in) != 0;
+  std::fclose(in);
+  if (failed) {
+    if (error) *error = path + ": cannot be read";
+    return false;
+  }
   return true;
 }
 

@@ -23,6 +23,12 @@ char16_t upperCase(char16_t c) {
 
 std::u16string registryNameKey(std::string_view name) {
   std::u16string key;
+  // Nearly every name is ASCII: each byte is its own unit, upper-cased.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; })) {
+    key.resize(name.size());
+    for (size_t i = 0; i < name.size(); ++i) key[i] = upperCase(static_cast<char16_t>(name[i]));
+    return key;
+  }
   if (!utf8ToUtf16(name, &key)) {
     // Names reach the tree already validated; keep a total order regardless.
     key.assign(name.begin(), name.end());

@@ -109,7 +109,7 @@ int switch_driver_mode(int mode, const std::string& connectionName) {
     return 0;
   }
   clear_adapter_devices();
-  if (!FindDevice(found.devices, found.driverKey) || !listed(0)) {
+  if (!FindDevice(*found.devices, found.driverKey) || !listed(0)) {
     out_printf("FindDevice Failed\n");
     return 0;
   }

@@ -47,7 +47,7 @@ StepResult locate_card(DiscoveredCard* card) {
   PortLookup found;
   if (!lookup_port_driver_key(card->interfaceName, &found)) return kExitGeneralFailure;
   const size_t known = g_port_locations.size();
-  if (!FindDevice(found.devices, found.driverKey) || g_port_locations.size() == known) {
+  if (!FindDevice(*found.devices, found.driverKey) || g_port_locations.size() == known) {
     out_printf("FindDevice Failed\n");
     return kGoOn;
   }

@@ -1,5 +1,7 @@
 #include "sw/tools/flashLoader/frontend/interface_option.h"
 
+#include "simhost/chip/card.h"
+#include "simhost/devices/device_store.h"
 #include "sw/tools/flashLoader/frontend/front_end_test_fixture.h"
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/runstate/tool_output_capture.h"
@@ -29,6 +31,45 @@ TEST_F(InterfaceOptionTest, APciLocationNamesTheConnectionOfThatPort) {
     EXPECT_EQ(g_run.interfaceName, c.name);
     EXPECT_EQ(adapter_handle(), nullptr);  // every port opened on the way is closed again
   }
+}
+
+// A location names one port: the search opens no other card's port, so it
+// costs the same on a host with many cards.
+TEST_F(InterfaceOptionTest, APciLocationOpensOnlyThePortAtIt) {
+  host_.addImagedCard("second", 0x26, 0x01264040, 2, 5);
+  useHost();
+  capture_tool_stdout();
+  EXPECT_EQ(find_connection_at(5, 0, 1), std::nullopt);
+  EXPECT_EQ(capturedOut(), "");
+  EXPECT_EQ(g_run.interfaceName, "Local Area Connection 4");
+
+  const auto calls = [&](const char* card) {
+    std::string error;
+    std::shared_ptr<simhost::Card> opened = simhost::Card::open(host_.dir().cardDir(card), &error);
+    return opened ? opened->stats().total : ~uint64_t{0};
+  };
+  EXPECT_EQ(calls("dual"), 0u);
+  EXPECT_GT(calls("second"), 0u);
+}
+
+// When a lookup on the way fails, the search prints what the port-by-port
+// search always printed, once: what the look ahead met is not shown twice.
+TEST_F(InterfaceOptionTest, ALookupThatFailsOnTheWayIsReportedOnce) {
+  simhost::DeviceStore store(host_.dir());
+  ASSERT_TRUE(store.update(
+      [](simhost::DeviceTable& table) {
+        for (simhost::DeviceRecord& d : table.devices)
+          if (d.card == "dual" && d.port == 0) d.driverKey.clear();  // its driver property cannot be read
+        return true;
+      },
+      nullptr));
+  useHost();
+  set_interface_name("3:0.1");
+  capture_tool_stdout();
+  EXPECT_EQ(find_connection_at(3, 0, 1), StepResult{1});
+  EXPECT_EQ(capturedOut(), "SetupDiGetDeviceRegistryProperty 13");
+  EXPECT_EQ(g_run.interfaceName, "3:0.1");
+  EXPECT_EQ(adapter_handle(), nullptr);
 }
 
 TEST_F(InterfaceOptionTest, OpensTheAdapterAndLearnsItsPortAndBoardType) {

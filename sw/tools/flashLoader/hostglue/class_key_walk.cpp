@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/host.h"
@@ -13,16 +14,20 @@
 namespace {
 
 // The adapter instances with a NetCfgInstanceId, in registry order, as the
-// last clean walk found them.
-HostIndexed<std::optional<std::vector<AdapterInstance>>> g_instances;
+// last clean walk found them, and their positions by folded id.
+struct KeptInstances {
+  std::vector<AdapterInstance> instances;
+  std::unordered_map<std::string, std::vector<size_t>> byId;
+};
+HostIndexed<std::optional<KeptInstances>> g_instances;
 
 }  // namespace
 
 int walk_adapter_instances(const ClassWalkMessages& messages,
                            const std::function<bool(const AdapterInstance&)>& visit) {
-  std::optional<std::vector<AdapterInstance>>& kept = g_instances.value();
+  std::optional<KeptInstances>& kept = g_instances.value();
   if (kept) {
-    for (const AdapterInstance& instance : *kept)
+    for (const AdapterInstance& instance : kept->instances)
       if (!visit(instance)) return 0;
     return 1;
   }
@@ -38,7 +43,12 @@ int walk_adapter_instances(const ClassWalkMessages& messages,
     AdapterInstance instance;
     platform::WinError error = registry.enumSubkey(classKey, index, &instance.subkey);
     if (error == platform::kErrorNoMoreItems) {
-      if (clean) kept = std::move(found);
+      if (clean) {
+        KeptInstances walked{std::move(found), {}};
+        for (size_t i = 0; i < walked.instances.size(); ++i)
+          walked.byId[folded_case(walked.instances[i].netCfgInstanceId)].push_back(i);
+        kept = std::move(walked);
+      }
       return 1;
     }
     if (error != platform::kErrorSuccess) {
@@ -61,3 +71,17 @@ int walk_adapter_instances(const ClassWalkMessages& messages,
     found.push_back(std::move(instance));
   }
 }
+
+std::optional<size_t> last_kept_instance_of(const std::vector<std::string>& ids) {
+  std::optional<KeptInstances>& kept = g_instances.value();
+  if (!kept) return std::nullopt;
+  size_t last = kNoInstance;
+  for (const std::string& id : ids) {
+    auto found = kept->byId.find(folded_case(id));
+    if (found == kept->byId.end()) continue;
+    if (last == kNoInstance || found->second.back() > last) last = found->second.back();
+  }
+  return last;
+}
+
+const AdapterInstance& kept_instance(size_t position) { return g_instances.value()->instances[position]; }

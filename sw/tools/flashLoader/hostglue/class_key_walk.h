@@ -2,8 +2,11 @@
 // shared by the lookups that go from a NetCfgInstanceId to its instance.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -26,3 +29,12 @@ struct ClassWalkMessages {
 // failed. A subkey that disappears meanwhile is skipped.
 int walk_adapter_instances(const ClassWalkMessages& messages,
                            const std::function<bool(const AdapterInstance&)>& visit);
+
+// The position (in walk order) of the last kept instance whose
+// NetCfgInstanceId is one of ids, which is what a walk that takes every
+// match ends up with. Nothing when the run keeps no clean walk yet (then
+// walk) or no instance has one of the ids (kNoInstance).
+constexpr size_t kNoInstance = static_cast<size_t>(-1);
+std::optional<size_t> last_kept_instance_of(const std::vector<std::string>& ids);
+// The kept instance at a position from last_kept_instance_of.
+const AdapterInstance& kept_instance(size_t position);

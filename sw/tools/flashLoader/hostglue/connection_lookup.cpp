@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/hostglue/host_index.h"
@@ -42,7 +43,23 @@ struct ConnectionEntry {
   std::string component;
   std::string name;
 };
-HostIndexed<std::optional<std::vector<ConnectionEntry>>> g_connections;
+struct KeptConnections {
+  std::vector<ConnectionEntry> entries;
+  std::unordered_map<std::string, std::vector<size_t>> byName;  // positions by folded name
+};
+HostIndexed<std::optional<KeptConnections>> g_connections;
+
+// The kept components named connectionName, in walk order; nothing when
+// the run keeps no clean walk yet.
+std::optional<std::vector<std::string>> kept_components_named(const std::string& connectionName) {
+  std::optional<KeptConnections>& kept = g_connections.value();
+  if (!kept) return std::nullopt;
+  std::vector<std::string> components;
+  auto found = kept->byName.find(folded_case(connectionName));
+  if (found != kept->byName.end())
+    for (size_t position : found->second) components.push_back(kept->entries[position].component);
+  return components;
+}
 
 // Calls visit(subkey name, connection name) for every network component
 // that has a connection name. 1 when the enumeration ends normally, 0 on a
@@ -51,9 +68,9 @@ HostIndexed<std::optional<std::vector<ConnectionEntry>>> g_connections;
 // a message is kept for the rest of the run (host_index.h).
 int walk_connections(const WalkMessages& messages,
                      const std::function<void(const std::string&, const std::string&)>& visit) {
-  std::optional<std::vector<ConnectionEntry>>& kept = g_connections.value();
+  std::optional<KeptConnections>& kept = g_connections.value();
   if (kept) {
-    for (const ConnectionEntry& entry : *kept) visit(entry.component, entry.name);
+    for (const ConnectionEntry& entry : kept->entries) visit(entry.component, entry.name);
     return 1;
   }
   platform::Registry& registry = platform::host().registry();
@@ -68,7 +85,12 @@ int walk_connections(const WalkMessages& messages,
     std::string component;
     WinError error = registry.enumSubkey(network, index, &component);
     if (error == platform::kErrorNoMoreItems) {
-      if (clean) kept = std::move(found);
+      if (clean) {
+        KeptConnections walked{std::move(found), {}};
+        for (size_t i = 0; i < walked.entries.size(); ++i)
+          walked.byName[folded_case(walked.entries[i].name)].push_back(i);
+        kept = std::move(walked);
+      }
       return 1;
     }
     if (error != platform::kErrorSuccess) {
@@ -106,6 +128,10 @@ int build_interface_list() {
 
 int Get_Instance_Id(const std::string& connectionName, std::vector<std::string>* instanceIds) {
   instanceIds->clear();
+  if (std::optional<std::vector<std::string>> kept = kept_components_named(connectionName)) {
+    *instanceIds = std::move(*kept);
+    return 1;
+  }
   return walk_connections(kPlainMessages, [&](const std::string& component, const std::string& name) {
     if (same_name(name, connectionName)) instanceIds->push_back(component);
   });
@@ -113,6 +139,10 @@ int Get_Instance_Id(const std::string& connectionName, std::vector<std::string>*
 
 int Get_NetCfgId(const std::string& connectionName, std::string* instanceId) {
   instanceId->clear();
+  if (std::optional<std::vector<std::string>> kept = kept_components_named(connectionName)) {
+    if (!kept->empty()) *instanceId = kept->back();
+    return 1;
+  }
   return walk_connections(kNetCfgIdMessages, [&](const std::string& component, const std::string& name) {
     if (same_name(name, connectionName)) *instanceId = component;
   });

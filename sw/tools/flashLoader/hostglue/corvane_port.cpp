@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/hostglue/corvane_port.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "sw/tools/flashLoader/hostglue/connection_lookup.h"
 #include "sw/tools/flashLoader/hostglue/device_properties.h"
@@ -36,9 +37,21 @@ int resolve_corvane_port(const std::string& connectionName, std::string* instanc
   }
   if (driverKey.empty()) return -1;  // no adapter instance behind it
 
-  DeviceList devices;
-  if (open_net_devices("", &devices) != platform::kErrorSuccess) return -1;
-  for (const platform::DeviceRef& device : devices) {
+  platform::WinError error = platform::kErrorSuccess;
+  std::shared_ptr<const DeviceList> devices = kept_net_devices("", &error);
+  if (!devices) return -1;
+  // Without devices that lack an id, the scan below comes down to the
+  // devices holding the driver key.
+  if (std::shared_ptr<const DriverKeyIndex> index = driver_key_index(*devices)) {
+    for (size_t position : index->holding(driverKey)) {
+      if (is_corvane_device_id((*devices)[position].instanceId)) {
+        *instanceId = netCfgId;
+        return 0;
+      }
+    }
+    return -1;
+  }
+  for (const platform::DeviceRef& device : *devices) {
     if (device.instanceId.empty()) {
       out_printf("devID null!!");
       continue;

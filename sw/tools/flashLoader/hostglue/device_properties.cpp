@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/host.h"
@@ -19,38 +21,101 @@ struct PropertyAnswer {
 // Answers of the device set kept for the run (host_index.h): the device
 // lists by enumerator, and each device's text properties, including the
 // answer that a device has no such property. Other failures are asked again.
-HostIndexed<std::map<std::string, DeviceList>> g_deviceLists;
-HostIndexed<std::map<std::pair<std::string, platform::DeviceProperty>, PropertyAnswer>> g_properties;
+HostIndexed<std::map<std::string, std::shared_ptr<const DeviceList>>> g_deviceLists;
+HostIndexed<std::unordered_map<std::string, std::map<platform::DeviceProperty, PropertyAnswer>>> g_properties;
+// The driver key indexes of the kept lists, by list.
+HostIndexed<std::map<const DeviceList*, std::shared_ptr<const DriverKeyIndex>>> g_driverKeyIndexes;
+
+// The answer for the device, kept or asked; *kept tells which it was.
+PropertyAnswer property_answer(const platform::DeviceRef& device, platform::DeviceProperty which, bool* kept) {
+  auto& byDevice = g_properties.value()[device.instanceId];
+  auto found = byDevice.find(which);
+  *kept = true;
+  if (found != byDevice.end()) return found->second;
+  std::vector<std::string> texts;
+  PropertyAnswer answer;
+  answer.error = platform::host().devices().property(device, which, &texts);
+  if (answer.error == platform::kErrorSuccess && !texts.empty()) answer.text = texts.front();
+  if (answer.error != platform::kErrorSuccess && answer.error != platform::kErrorInvalidData) {
+    *kept = false;
+    return answer;
+  }
+  byDevice.emplace(which, answer);
+  return answer;
+}
+
+// Null when the list has a device without an instance id, or an answer
+// that is not kept: a scan of the list then asks as it goes.
+std::shared_ptr<const DriverKeyIndex> build_driver_key_index(const DeviceList& devices) {
+  auto index = std::make_shared<DriverKeyIndex>();
+  for (size_t position = 0; position < devices.size(); ++position) {
+    if (devices[position].instanceId.empty()) return nullptr;
+    bool kept = false;
+    PropertyAnswer answer = property_answer(devices[position], platform::DeviceProperty::Driver, &kept);
+    if (!kept) return nullptr;
+    if (answer.error != platform::kErrorSuccess) {
+      if (index->firstError == DriverKeyIndex::kNone) {
+        index->firstError = position;
+        index->firstErrorCode = answer.error;
+      }
+      continue;
+    }
+    if (!answer.text.empty()) index->positions[folded_case(answer.text)].push_back(position);
+  }
+  return index;
+}
 
 }  // namespace
 
-platform::WinError open_net_devices(const std::string& enumerator, DeviceList* devices) {
-  std::map<std::string, DeviceList>& lists = g_deviceLists.value();
+const std::vector<size_t>& DriverKeyIndex::holding(const std::string& driverKey) const {
+  static const std::vector<size_t> kNoPositions;
+  if (driverKey.empty()) return kNoPositions;
+  auto found = positions.find(folded_case(driverKey));
+  return found == positions.end() ? kNoPositions : found->second;
+}
+
+std::shared_ptr<const DeviceList> kept_net_devices(const std::string& enumerator, platform::WinError* error) {
+  auto& lists = g_deviceLists.value();
   auto kept = lists.find(enumerator);
   if (kept != lists.end()) {
-    *devices = kept->second;
-    return platform::kErrorSuccess;
+    *error = platform::kErrorSuccess;
+    return kept->second;
   }
-  platform::WinError error = platform::host().devices().present(kNetClassGuidText, enumerator, devices);
-  if (error == platform::kErrorSuccess) lists.emplace(enumerator, *devices);
+  DeviceList devices;
+  *error = platform::host().devices().present(kNetClassGuidText, enumerator, &devices);
+  if (*error != platform::kErrorSuccess) return nullptr;
+  auto list = std::make_shared<const DeviceList>(std::move(devices));
+  lists.emplace(enumerator, list);
+  return list;
+}
+
+platform::WinError open_net_devices(const std::string& enumerator, DeviceList* devices) {
+  platform::WinError error = platform::kErrorSuccess;
+  std::shared_ptr<const DeviceList> kept = kept_net_devices(enumerator, &error);
+  if (kept) *devices = *kept;
   return error;
+}
+
+std::shared_ptr<const DriverKeyIndex> driver_key_index(const DeviceList& devices) {
+  auto& indexes = g_driverKeyIndexes.value();
+  auto found = indexes.find(&devices);
+  if (found != indexes.end()) return found->second;
+  // Only a list the run keeps has an index: its address stays its own
+  // until the kept lists are dropped, and the indexes with them.
+  bool kept = false;
+  for (const auto& entry : g_deviceLists.value()) kept = kept || entry.second.get() == &devices;
+  if (!kept) return nullptr;
+  std::shared_ptr<const DriverKeyIndex> index = build_driver_key_index(devices);
+  indexes.emplace(&devices, index);
+  return index;
 }
 
 platform::WinError read_device_text(const platform::DeviceRef& device, platform::DeviceProperty which,
                                     std::string* text) {
-  auto& answers = g_properties.value();
-  const auto key = std::make_pair(device.instanceId, which);
-  auto kept = answers.find(key);
-  if (kept == answers.end()) {
-    std::vector<std::string> texts;
-    PropertyAnswer answer;
-    answer.error = platform::host().devices().property(device, which, &texts);
-    if (answer.error == platform::kErrorSuccess && !texts.empty()) answer.text = texts.front();
-    if (answer.error != platform::kErrorSuccess && answer.error != platform::kErrorInvalidData) return answer.error;
-    kept = answers.emplace(key, std::move(answer)).first;
-  }
-  if (kept->second.error != platform::kErrorSuccess) return kept->second.error;
-  *text = kept->second.text;
+  bool kept = false;
+  PropertyAnswer answer = property_answer(device, which, &kept);
+  if (answer.error != platform::kErrorSuccess) return answer.error;
+  *text = std::move(answer.text);
   return platform::kErrorSuccess;
 }
 

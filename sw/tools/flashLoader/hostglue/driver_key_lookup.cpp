@@ -20,6 +20,10 @@ constexpr ClassWalkMessages kListMessages{": Creating Registry Key Failed", "Reg
 }  // namespace
 
 int Get_Driver_Class(const std::string& instanceId, std::string* driverKey) {
+  if (std::optional<size_t> last = last_kept_instance_of({instanceId})) {
+    if (*last != kNoInstance) *driverKey = kept_instance(*last).driverKey;
+    return 1;
+  }
   return walk_adapter_instances(kDriverClassMessages, [&](const AdapterInstance& instance) {
     if (same_id(instance.netCfgInstanceId, instanceId)) *driverKey = instance.driverKey;
     return true;
@@ -27,6 +31,10 @@ int Get_Driver_Class(const std::string& instanceId, std::string* driverKey) {
 }
 
 int Read_Registry_XML(const std::vector<std::string>& instanceIds, std::string* driverKey) {
+  if (std::optional<size_t> last = last_kept_instance_of(instanceIds)) {
+    if (*last != kNoInstance) *driverKey = kept_instance(*last).driverKey;
+    return 1;
+  }
   return walk_adapter_instances(kListMessages, [&](const AdapterInstance& instance) {
     for (const std::string& id : instanceIds)
       if (same_id(instance.netCfgInstanceId, id)) *driverKey = instance.driverKey;

@@ -158,6 +158,78 @@ TEST_F(HostGlueTest, DriverKeysAndLocationsOfAPort) {
   EXPECT_EQ(std::vector<int>({bus, dev, function}), std::vector<int>({42, 42, 42}));
 }
 
+// The lookups answer from what the run keeps, indexed; the answers must be
+// those of a walk or scan in list order: the last of several instances with
+// one id, every component with one connection name in registry order, and a
+// driver property that cannot be read met before the key.
+TEST_F(HostGlueTest, KeptLookupsAnswerAsAWalkInOrder) {
+  addNetworkKey("{00000000-0000-0000-0000-0000000000A1}\\Connection", "Twin", true);
+  addNetworkKey("{00000000-0000-0000-0000-0000000000A2}\\Connection", "TWIN", true);
+  platform::Registry& registry = platform::host().registry();
+  for (const char* subkey : {"0101", "0102"}) {
+    platform::RegKey key;
+    ASSERT_EQ(registry.createKey(platform::regJoin(kNetClassKeyPath, subkey), &key), platform::kErrorSuccess);
+    ASSERT_EQ(registry.setValue(key, "NetCfgInstanceId", platform::RegValue::sz(subkey[3] == '1' ? "{twin}" : "{TWIN}")),
+              platform::kErrorSuccess);
+  }
+  simhost::DeviceStore store(host_.dir());
+  const std::string unreadable = device("quad", 2).instanceId;
+  ASSERT_TRUE(store.update(
+      [&](simhost::DeviceTable& table) {
+        for (simhost::DeviceRecord& d : table.devices)
+          if (d.instanceId == unreadable) d.driverKey.clear();
+        return true;
+      },
+      nullptr));
+
+  // Twice each: the first answer walks, the second comes from the index.
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    std::vector<std::string> ids;
+    ASSERT_EQ(Get_Instance_Id("twin", &ids), 1);
+    EXPECT_EQ(ids, (std::vector<std::string>{"{00000000-0000-0000-0000-0000000000A1}",
+                                             "{00000000-0000-0000-0000-0000000000A2}"}));
+    std::string id, driverKey, listKey;
+    ASSERT_EQ(Get_NetCfgId("Twin", &id), 1);
+    EXPECT_EQ(id, "{00000000-0000-0000-0000-0000000000A2}");
+    ASSERT_EQ(Get_Driver_Class("{Twin}", &driverKey), 1);
+    EXPECT_EQ(driverKey, std::string(kNetClassGuidText) + "\\0102");
+    ASSERT_EQ(Read_Registry_XML({"{twin}", device("dual", 0).guid}, &listKey), 1);
+    EXPECT_EQ(listKey, std::string(kNetClassGuidText) + "\\0102");
+  }
+
+  // The kept device list is indexed; a copy of it is scanned. Both agree on
+  // every key, a key no device has and the empty key.
+  platform::WinError error = platform::kErrorSuccess;
+  std::shared_ptr<const DeviceList> kept = kept_net_devices("PCI", &error);
+  ASSERT_TRUE(kept);
+  ASSERT_TRUE(driver_key_index(*kept));
+  const DeviceList copy = *kept;
+  std::vector<std::string> keys = {"", "{4D36E972-E325-11CE-BFC1-08002BE10318}\\9999"};
+  for (const char* card : {"dual", "quad"})
+    for (int port = 0; port < (card[0] == 'd' ? 2 : 4); ++port) keys.push_back(device(card, port).driverKey);
+  for (const std::string& key : keys) {
+    SCOPED_TRACE(key);
+    int indexed[3] = {-2, -2, -2}, scanned[3] = {-2, -2, -2};
+    capture_tool_stdout();
+    const int indexedResult = pci_location_of_driver_key(*kept, key, &indexed[0], &indexed[1], &indexed[2]);
+    const std::string indexedOut = out();
+    capture_tool_stdout();
+    const int scannedResult = pci_location_of_driver_key(copy, key, &scanned[0], &scanned[1], &scanned[2]);
+    EXPECT_EQ(indexedOut, out());
+    EXPECT_EQ(indexedResult, scannedResult);
+    EXPECT_EQ(std::vector<int>(indexed, indexed + 3), std::vector<int>(scanned, scanned + 3));
+  }
+  // The quad's third port comes after the dual's ports and before the
+  // quad's last: the scan meets its unreadable driver property first.
+  int bus = -1, dev = -1, function = -1;
+  capture_tool_stdout();
+  EXPECT_EQ(pci_location_of_driver_key(*kept, device("quad", 3).driverKey, &bus, &dev, &function), 0);
+  EXPECT_EQ(out(), "SetupDiGetDeviceRegistryProperty 13");
+  EXPECT_EQ(pci_location_of_driver_key(*kept, device("dual", 1).driverKey, &bus, &dev, &function), 1);
+  EXPECT_EQ(std::vector<int>({bus, dev, function}), std::vector<int>({3, 0, 1}));
+}
+
 TEST_F(HostGlueTest, TheAdapterDeviceListHoldsThePortFirstThenTheRestOfItsCard) {
   DeviceList devices;
   ASSERT_EQ(open_net_devices("PCI", &devices), platform::kErrorSuccess);

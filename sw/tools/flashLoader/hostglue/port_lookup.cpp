@@ -12,8 +12,9 @@ bool lookup_port_devices(const std::string& connectionName, PortLookup* found) {
     out_printf("Get_Instance_Id Failed\n");
     return false;
   }
-  found->devices.clear();
-  if (open_net_devices("PCI", &found->devices) != platform::kErrorSuccess) {
+  platform::WinError error = platform::kErrorSuccess;
+  found->devices = kept_net_devices("PCI", &error);
+  if (!found->devices) {
     out_printf("SetupDiGetClassDevs Failed\n");
     return false;
   }

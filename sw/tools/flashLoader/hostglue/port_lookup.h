@@ -4,6 +4,7 @@
 // driver switch all walk it; each failure prints its own line.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 struct PortLookup {
   std::vector<std::string> instanceIds;
-  DeviceList devices;  // every PCI network device
+  std::shared_ptr<const DeviceList> devices;  // every PCI network device, as the run keeps it
   std::string driverKey;
 };
 

@@ -12,3 +12,9 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
     if (fold(a[i]) != fold(b[i])) return false;
   return true;
 }
+
+std::string folded_case(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = fold(c);
+  return folded;
+}

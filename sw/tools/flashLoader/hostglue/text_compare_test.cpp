@@ -14,7 +14,10 @@ TEST(TextCompare, LettersFoldEverythingElseMustMatch) {
                         Case{"", "", true}, Case{"Local Area Connection", "Local Area Connection 2", false},
                         Case{"a", "", false}, Case{"[", "{", false}, Case{"@", "`", false},
                         Case{"\xC4", "\xE4", false}})
+  {
     EXPECT_EQ(equal_ignoring_case(c.a, c.b), c.equal) << c.a << " / " << c.b;
+    EXPECT_EQ(folded_case(c.a) == folded_case(c.b), c.equal) << c.a << " / " << c.b;
+  }
 }
 
 }  // namespace
