@@ -341,6 +341,20 @@ TEST_F(SettingsScenario, ASectorThatCannotBePutBackIsRestoredFromItsCopy) {
     EXPECT_NE(r.err.find("\". Put it back with: burnkit -i \""), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(command), std::string::npos) << r.err;
 
+    if (&b == &kQuad) {
+      // The table is left half written: a later edit must not decide from it
+      // or seal it, and names the copy again.
+      const std::vector<uint32_t> left = words(b);
+      RunResult again = change(b, {edit}, "y\n1\n");  // go on despite the failed check; the port
+      EXPECT_EQ(again.exitCode, 13u) << again.out << again.err;
+      EXPECT_NE(again.err.find("Sector 0 does not match its digest: an earlier edit may have been cut short. "
+                               "Nothing was written.\n"),
+                std::string::npos)
+          << again.err;
+      EXPECT_NE(again.err.find(command), std::string::npos) << again.err;
+      EXPECT_TRUE(changedWords(b, left).empty());
+    }
+
     // Another board's copy is refused before anything is written.
     const Board& other = &b == &kDual ? kQuad : kDual;
     const std::vector<uint32_t> otherBefore = words(other);

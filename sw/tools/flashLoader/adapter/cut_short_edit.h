@@ -28,3 +28,14 @@ std::string newest_sector_copy(uint32_t sector, const std::string& serial);
 // short. Nothing was written.\n" on standard error, then the copy and the
 // command that puts it back when there is one. 13.
 int refuse_edit_of_cut_short_sector(uint32_t sector, const std::string& serial);
+
+// The same for a sector other than the board sector (sector 0's register
+// table), whose digest the board sector's table keeps: an edit cut short
+// while it rewrote the sector leaves words that do not match it, and its
+// copy of the sector in the current directory. `words` is the whole sector
+// as the edit read it. 0 when there is no copy of this board's sector, when
+// the words match, or when the slot cannot be read (the edit's own reads
+// then fail); otherwise "Sector N does not match its digest: an earlier edit
+// may have been cut short. Nothing was written.\n", the copy and the
+// command. 13.
+int refuse_if_sector_edit_cut_short(const DeviceHandle& handle, uint32_t sector, const std::vector<uint32_t>& words);

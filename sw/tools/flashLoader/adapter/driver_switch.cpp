@@ -1,6 +1,7 @@
 #include "sw/tools/flashLoader/adapter/driver_switch.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "platform/host.h"
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
@@ -11,6 +12,7 @@
 #include "sw/tools/flashLoader/hostglue/leftover_switch.h"
 #include "sw/tools/flashLoader/hostglue/text_compare.h"
 #include "sw/tools/flashLoader/runstate/exit_codes.h"
+#include "sw/tools/flashLoader/runstate/flash_write_phase.h"
 #include "sw/tools/flashLoader/runstate/tool_output.h"
 
 namespace {
@@ -102,6 +104,11 @@ int Read_Write_Registry(const std::vector<std::string>& instanceIds, int mode, s
 }
 
 int switch_driver_mode(int mode, const std::string& connectionName) {
+  // Ctrl+C or a close waits for the switch to end before it ends the run:
+  // ended half-way (the marker already taken away, the functions still
+  // down) the port could neither be opened nor found by the next run's
+  // repair. Whole, the switch leaves either normal functions or the marker.
+  std::lock_guard<std::mutex> wholeSwitch(flash_write_decision());
   PortLookup found;
   if (!lookup_port_devices(connectionName, &found)) return 0;
   if (!Read_Write_Registry(found.instanceIds, mode, &found.driverKey)) {

@@ -6,6 +6,7 @@
 #include "romimage/flash_layout.h"
 #include "sw/tools/flashLoader/adapter/board_sector_areas.h"
 #include "sw/tools/flashLoader/adapter/board_sector_edit.h"
+#include "sw/tools/flashLoader/adapter/cut_short_edit.h"
 #include "sw/tools/flashLoader/adapter/flash_write.h"
 #include "sw/tools/flashLoader/adapter/safe_sector_rewrite.h"
 #include "sw/tools/flashLoader/adapter/sector_copy_file.h"
@@ -21,7 +22,9 @@ constexpr uint32_t kCrbinitSector = 0;
 }  // namespace
 
 int read_crbinit_sector(const DeviceHandle& handle, std::vector<uint32_t>* sector) {
-  return read_area(handle, FlashLayout::kCrbinitArea, kSectorWords, sector) == 0 ? 0 : kSettingReadFailed;
+  if (read_area(handle, FlashLayout::kCrbinitArea, kSectorWords, sector) != 0) return kSettingReadFailed;
+  // Nothing is decided from a table an earlier edit left half written.
+  return refuse_if_sector_edit_cut_short(handle, kCrbinitSector, *sector);
 }
 
 std::optional<size_t> crbinit_value_index(const std::vector<uint32_t>& sector, uint32_t address) {

@@ -12,7 +12,8 @@
 
 #include "sw/tools/flashLoader/adapter/adapter_session.h"
 
-// The 16384 words of sector 0. 0, or 12.
+// The 16384 words of sector 0. 0; 12 when they cannot be read; 13 when they
+// do not match their digest (an earlier edit cut short: see cut_short_edit.h).
 int read_crbinit_sector(const DeviceHandle& handle, std::vector<uint32_t>* sector);
 
 // The word index of the value of the first entry for the register, or

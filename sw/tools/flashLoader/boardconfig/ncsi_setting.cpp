@@ -21,7 +21,7 @@ int set_ncsi(const DeviceHandle& handle, bool on) {
   out_printf("%s NCSI .......\n", on ? "Enabling" : "Disabling");
 
   std::vector<uint32_t> sector;
-  if (read_crbinit_sector(handle, &sector) != 0) return kSettingReadFailed;
+  if (int read = read_crbinit_sector(handle, &sector); read != 0) return read;
   std::optional<size_t> index = crbinit_value_index(sector, kCrbinitNcsiSetting);
   if (!index) return kSettingNotSupported;
   if ((sector[*index] == kNcsiOn) == on) return 0;

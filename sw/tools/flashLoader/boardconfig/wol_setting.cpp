@@ -22,7 +22,7 @@ void set_live_bit(const DeviceHandle& handle, uint32_t bit, bool on) {
 // The table's WOL entry, or 12 / 38 when the sector cannot be read or
 // has none.
 int find_wol_entry(const DeviceHandle& handle, std::vector<uint32_t>* sector, size_t* index) {
-  if (read_crbinit_sector(handle, sector) != 0) return kSettingReadFailed;
+  if (int read = read_crbinit_sector(handle, sector); read != 0) return read;
   std::optional<size_t> found = crbinit_value_index(*sector, kCrbinitWolMask);
   if (!found) return kSettingNotSupported;
   *index = *found;

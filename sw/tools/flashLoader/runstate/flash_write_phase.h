@@ -20,7 +20,8 @@ extern std::atomic<bool> g_stop_requested;
 // The handler decides under this lock and ends the run still holding it;
 // the main flow enters and leaves the write phase under it. So the handler
 // never ends the run once the write phase has begun, and a write phase never
-// begins while the handler is ending the run.
+// begins while the handler is ending the run. A driver switch holds it from
+// start to end, so the run is never ended in the middle of one.
 std::mutex& flash_write_decision();
 
 // Marks the write phase for the object's lifetime, under the decision lock,
